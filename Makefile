@@ -1,0 +1,40 @@
+# Kestro: `make run` builds and starts the tool on the demo start directory;
+# `make test` builds with warnings as errors and runs every test headless.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+DEMO_RUN   := $(BUILD)/demo-run
+
+.PHONY: all setup build run test check-asan bench clean
+
+all: build
+
+setup:
+	@bash scripts/setup.sh
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRO_WERROR=ON
+
+build: setup $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@bash scripts/run.sh $(BUILD)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	$(MAKE) check-asan
+
+check-asan: setup
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKESTRO_WERROR=ON -DKESTRO_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	cmake --build $(BUILD) --target kestro_bench -j $(JOBS)
+	$(BUILD)/bench/kestro_bench
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

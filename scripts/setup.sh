@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, testing and running Kestro need.
+# Does nothing when they are all present; never asks a question.
+set -euo pipefail
+
+packages=(
+    build-essential cmake make
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    xvfb xauth x11-apps imagemagick fonts-dejavu-core
+    e2fsprogs
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
+    [ "$status" = installed ] || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null

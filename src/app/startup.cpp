@@ -1,0 +1,72 @@
+#include "app/startup.h"
+
+#include "app/loadedfolders.h"
+#include "browse/folderselection.h"
+#include "widgets/dirlist.h"
+#include "widgets/form.h"
+#include "widgets/platform.h"
+#include "widgets/stringlist.h"
+#include "widgets/textlabel.h"
+
+#include <QCoreApplication>
+
+#include <cerrno>
+#include <filesystem>
+
+using namespace Qt::StringLiterals;
+
+static std::string listFile(const Form &form)
+{
+    return platform::join(form.MyDir, "FoldersLoaded.txt");
+}
+
+Outcome Form_Load(Form &form)
+{
+    form.EAWfound = false;
+    std::error_code ec;
+    const std::string current = std::filesystem::current_path(ec).native();
+    if (ec) {
+        return failure(QCoreApplication::translate("Kestro", "open"), ".", ec);
+    }
+    Outcome failed = form.Dir1.setPath(current);
+    form.MyDir = current;
+    form.EAWdir = current;
+
+    std::vector<std::string> folders;
+    if (!failed) {
+        failed = readLoadedFolders(listFile(form), folders);
+    }
+    for (const std::string &folder : folders) {
+        form.List1.addItem(folder);
+    }
+
+    form.lf = u"\r\n"_s;
+    form.Label1.setCaption(
+        u"First locate your main EAW directory. When you have found it the program will "_s);
+    form.Label1.setCaption(form.Label1.caption() + u"check that it contains the 'eaw.ini' file."_s +
+                           form.lf);
+    form.Label1.setCaption(form.Label1.caption() +
+                           u"If it does, then the other items on this form will be displayed."_s +
+                           form.lf);
+    form.Label1.setCaption(form.Label1.caption() +
+                           u"Then you will be able to copy selected folder contents to the EAW "
+                           u"directory "_s);
+    form.Label1.setCaption(form.Label1.caption() + u"by clicking the 'Load' button."_s);
+    form.Eawtext = form.Label1.caption();
+
+    form.EawPic = platform::join(form.MyDir, "Kestro");
+    showInstructions(form);
+    return failed;
+}
+
+Outcome saveLoadedFolders(const Form &form)
+{
+    if (form.MyDir.empty()) {
+        return failure(QCoreApplication::translate("Kestro", "write"), "FoldersLoaded.txt", ENOENT);
+    }
+    std::vector<std::string> folders;
+    for (int i = 0, n = form.List1.count(); i < n; ++i) {
+        folders.push_back(form.List1.item(i));
+    }
+    return writeLoadedFolders(listFile(form), folders);
+}

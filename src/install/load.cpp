@@ -1,0 +1,74 @@
+#include "install/load.h"
+
+#include "install/filecopy.h"
+#include "widgets/dirlist.h"
+#include "widgets/filelist.h"
+#include "widgets/form.h"
+#include "widgets/platform.h"
+#include "widgets/stringlist.h"
+
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace {
+
+// The game's names: the game's platform ignores letter case, so a file whose name differs
+// only in case from a game file is written onto that game file, under the game's name.
+class GameNames
+{
+public:
+    explicit GameNames(const FileList &game)
+    {
+        for (int i = 0, n = game.count(); i < n; ++i) {
+            add(game.entry(i));
+        }
+    }
+
+    std::string nameFor(const std::string &name) const
+    {
+        if (exact_.contains(name)) {
+            return name;
+        }
+        const auto found = byUpper_.find(platform::upper(name));
+        return found == byUpper_.end() ? name : found->second;
+    }
+
+    void add(const std::string &name)
+    {
+        exact_.insert(name);
+        byUpper_.try_emplace(platform::upper(name), name);
+    }
+
+private:
+    std::unordered_set<std::string> exact_;
+    std::unordered_map<std::string, std::string> byUpper_;
+};
+
+} // namespace
+
+Outcome Command1_Click(Form &form, const Progress &progress)
+{
+    if (Outcome failed = form.EAWFile.refresh()) {
+        return failed;
+    }
+    GameNames game(form.EAWFile);
+    const int count = form.File1.count();
+    for (int i = 0; i < count; ++i) {
+        const std::string name = form.File1.entry(i);
+        const std::string target = game.nameFor(name);
+        const Outcome failed = installFile(platform::join(form.File1.path(), name),
+                                           platform::join(form.EAWFile.path(), target));
+        if (failed) {
+            (void)form.EAWFile.refresh();
+            return failed;
+        }
+        game.add(target);
+        progress(std::size_t(i + 1), std::size_t(count));
+    }
+    if (Outcome failed = form.EAWFile.refresh()) {
+        return failed;
+    }
+    form.List1.addItem(form.Dir1.entry(form.Dir1.selectedIndex()));
+    return {};
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "install/progress.h"
+#include "widgets/failure.h"
+
+struct Form;
+
+// The user pressed Load: copy every file the file list shows into the game directory, then
+// add the folder chosen in the directory list to the loaded folders.
+Outcome Command1_Click(Form &form, const Progress &progress);

@@ -1,0 +1,94 @@
+#include "widgets/dirlistbox.h"
+
+#include "widgets/directory.h"
+#include "widgets/entrymodel.h"
+#include "widgets/platform.h"
+
+#include <QStyle>
+
+#include <filesystem>
+
+// The directory and each directory above it, from the root down.
+static std::vector<std::string> ancestorsOf(const std::string &directory)
+{
+    std::vector<std::string> paths;
+    std::string path = directory;
+    while (path.size() > 1 && path.back() == platform::separator) {
+        path.pop_back();
+    }
+    for (std::size_t end = path.find(platform::separator, 1); end != std::string::npos;
+         end = path.find(platform::separator, end + 1)) {
+        paths.push_back(path.substr(0, end));
+    }
+    paths.insert(paths.begin(), std::string(1, platform::separator));
+    if (path.size() > 1) {
+        paths.push_back(path);
+    }
+    return paths;
+}
+
+static std::string lastName(const std::string &path)
+{
+    const std::size_t slash = path.rfind(platform::separator);
+    return path.size() <= 1 || slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+DirListBox::DirListBox(QWidget *parent) : ListView(parent)
+{
+    std::error_code ec;
+    (void)setPath(std::filesystem::current_path(ec).native());
+    connect(this, &ListView::rowChosen, this, &DirListBox::clicked);
+    connect(this, &ListView::rowOpened, this, &DirListBox::open);
+}
+
+Outcome DirListBox::setPath(const std::string &directory)
+{
+    std::vector<std::string> subdirectories;
+    if (Outcome failed = listSubdirectories(directory, subdirectories)) {
+        return failed;
+    }
+    ancestors_ = ancestorsOf(directory);
+    path_ = ancestors_.back();
+    subdirectories_ = std::move(subdirectories);
+
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    QList<EntryModel::Row> rows;
+    rows.reserve(qsizetype(ancestors_.size() + subdirectories_.size()));
+    int depth = 0;
+    for (const std::string &ancestor : ancestors_) {
+        rows.append({platform::display(lastName(ancestor)), open, depth++});
+    }
+    for (const std::string &name : subdirectories_) {
+        rows.append({platform::display(name), closed, depth});
+    }
+    entries()->setRows(std::move(rows));
+    selectRow(int(ancestors_.size()) - 1);
+    return {};
+}
+
+std::string DirListBox::entry(int index) const
+{
+    if (index >= 0 && std::size_t(index) < subdirectories_.size()) {
+        return path_.size() == 1 ? path_ + subdirectories_[std::size_t(index)]
+                                 : platform::join(path_, subdirectories_[std::size_t(index)]);
+    }
+    if (index < 0 && std::size_t(-index) <= ancestors_.size()) {
+        return ancestors_[ancestors_.size() - std::size_t(-index)];
+    }
+    return {};
+}
+
+int DirListBox::selectedIndex() const
+{
+    return selectedRow() - int(ancestors_.size());
+}
+
+void DirListBox::open(int row)
+{
+    const std::string directory = entry(row - int(ancestors_.size()));
+    if (!directory.empty()) {
+        // A directory that has gone since it was listed just stays where the list is.
+        (void)setPath(directory);
+    }
+}

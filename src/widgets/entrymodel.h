@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QIcon>
+#include <QList>
+
+// The rows a list control shows: a text, an icon and how far the row is indented.
+class EntryModel final : public QAbstractListModel
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(EntryModel)
+
+public:
+    struct Row
+    {
+        QString text;
+        QIcon icon;
+        int indent = 0;
+    };
+    static constexpr int IndentRole = Qt::UserRole;
+
+    explicit EntryModel(QObject *parent = nullptr);
+
+    void setRows(QList<Row> rows);
+    void appendRow(Row row);
+    void removeRow(int row);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+
+private:
+    QList<Row> rows_;
+};

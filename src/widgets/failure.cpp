@@ -1,0 +1,20 @@
+#include "widgets/failure.h"
+
+#include "widgets/platform.h"
+
+using namespace Qt::StringLiterals;
+
+QString Failure::message() const
+{
+    return u"Cannot %1 \"%2\": %3"_s.arg(action, platform::display(path), reason);
+}
+
+Failure failure(const QString &action, const std::string &path, std::error_code code)
+{
+    return {action, path, QString::fromLocal8Bit(code.message())};
+}
+
+Failure failure(const QString &action, const std::string &path, int error)
+{
+    return failure(action, path, std::error_code(error, std::generic_category()));
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <system_error>
+
+// What went wrong with a file operation: what was being done, to which path, and why.
+struct Failure
+{
+    QString action; // "open", "copy", "delete"…
+    std::string path;
+    QString reason;
+
+    // "Cannot copy "/games/EAW/a.txt": Permission denied"
+    QString message() const;
+};
+
+// Nothing when the operation succeeded.
+using Outcome = std::optional<Failure>;
+
+Failure failure(const QString &action, const std::string &path, std::error_code code);
+Failure failure(const QString &action, const std::string &path, int error);

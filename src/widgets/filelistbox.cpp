@@ -1,0 +1,39 @@
+#include "widgets/filelistbox.h"
+
+#include "widgets/entrymodel.h"
+#include "widgets/platform.h"
+
+#include <QStyle>
+
+FileListBox::FileListBox(QWidget *parent) : ListView(parent)
+{
+    (void)show({});
+}
+
+Outcome FileListBox::setPath(const std::string &directory)
+{
+    return show(files_.setPath(directory));
+}
+
+Outcome FileListBox::setPattern(const std::string &pattern)
+{
+    return show(files_.setPattern(pattern));
+}
+
+Outcome FileListBox::refresh()
+{
+    return show(files_.refresh());
+}
+
+// Shows the names the directory holds now, whatever the outcome of the change was.
+Outcome FileListBox::show(Outcome outcome)
+{
+    const QIcon icon = style()->standardIcon(QStyle::SP_FileIcon);
+    QList<EntryModel::Row> rows;
+    rows.reserve(qsizetype(files_.names().size()));
+    for (const std::string &name : files_.names()) {
+        rows.append({platform::display(name), icon, 0});
+    }
+    entries()->setRows(std::move(rows));
+    return outcome;
+}

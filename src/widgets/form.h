@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+class DirList;
+class FileList;
+class PictureArea;
+class QPushButton;
+class QWidget;
+class StringList;
+class TextLabel;
+
+// What every handler of the window shares: the form's state and its controls.
+struct Form
+{
+    // The start directory: the process's current directory at start-up.
+    std::string MyDir{};
+    // The game directory once found; the start directory until then.
+    std::string EAWdir{};
+    // Where the file list stood before a removal borrowed it.
+    std::string tempname{};
+    bool EAWfound = false;
+    // Ends every line of text the window shows.
+    QString lf{};
+    // The program picture.
+    std::string EawPic{};
+    // The instructions.
+    QString Eawtext{};
+
+    DirList &Dir1;
+    FileList &File1;
+    FileList &EAWFile;
+    FileList &Picfile;
+    FileList &contfile;
+    StringList &List1;
+    TextLabel &Label1;
+    PictureArea &Image1;
+    QPushButton &Command1;
+    QWidget &Frame2;
+};

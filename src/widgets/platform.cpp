@@ -1,0 +1,91 @@
+#include "widgets/platform.h"
+
+#include <QString>
+#include <QStringDecoder>
+
+#include <sys/stat.h>
+
+namespace platform {
+
+std::string join(std::string_view directory, std::string_view name)
+{
+    std::string path;
+    path.reserve(directory.size() + 1 + name.size());
+    path.append(directory).append(1, separator).append(name);
+    return path;
+}
+
+bool isHidden(std::string_view name)
+{
+    return name.starts_with('.');
+}
+
+bool isListedFile(const std::filesystem::directory_entry &entry)
+{
+    std::error_code ec;
+    return !isHidden(entry.path().filename().native()) && entry.is_regular_file(ec);
+}
+
+bool isListedDirectory(const std::filesystem::directory_entry &entry)
+{
+    std::error_code ec;
+    return !isHidden(entry.path().filename().native()) && entry.is_directory(ec);
+}
+
+bool isReadOnly(const std::filesystem::path &path)
+{
+    struct stat status;
+    if (::lstat(path.c_str(), &status) != 0 || S_ISLNK(status.st_mode)) {
+        return false;
+    }
+    return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+static bool isAscii(std::string_view bytes)
+{
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+static std::string asciiUpper(std::string_view name)
+{
+    std::string result(name);
+    for (char &c : result) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return result;
+}
+
+std::string upper(std::string_view name)
+{
+    if (isAscii(name)) {
+        return asciiUpper(name);
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(QByteArrayView(name.data(), qsizetype(name.size())));
+    if (utf8.hasError()) {
+        // Not valid text: fold the ASCII letters only, so that two different names never
+        // become equal through replacement characters.
+        return asciiUpper(name);
+    }
+    return text.toUpper().toStdString();
+}
+
+QString display(std::string_view bytes)
+{
+    return QString::fromLocal8Bit(bytes.data(), qsizetype(bytes.size()));
+}
+
+std::string encode(const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    return std::string(bytes.constData(), std::size_t(bytes.size()));
+}
+
+} // namespace platform

@@ -1,0 +1,54 @@
+#include "widgets/textfile.h"
+
+#include <QCoreApplication>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+std::vector<std::string> splitLines(std::string_view bytes)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\r', start);
+        if (end == std::string_view::npos) {
+            lines.emplace_back(bytes.substr(start));
+            break;
+        }
+        lines.emplace_back(bytes.substr(start, end - start));
+        start = end + 1;
+        if (start < bytes.size() && bytes[start] == '\n') {
+            ++start;
+        }
+    }
+    return lines;
+}
+
+Outcome readFile(const std::string &path, std::string &bytes, std::size_t limit)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return failure(QCoreApplication::translate("Kestro", "open"), path, errno);
+    }
+    std::string content;
+    char buffer[65536];
+    while (content.size() < limit) {
+        const ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, limit - content.size()));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            const int error = errno;
+            ::close(fd);
+            return failure(QCoreApplication::translate("Kestro", "read"), path, error);
+        }
+        if (got == 0) {
+            break;
+        }
+        content.append(buffer, std::size_t(got));
+    }
+    ::close(fd);
+    bytes = std::move(content);
+    return {};
+}
