@@ -1,0 +1,30 @@
+#include "messages.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+Messages::Messages() : timer_(std::make_unique<QTimer>())
+{
+    // A message box runs its own event loop, in which this timer still fires.
+    timer_->setInterval(10);
+    QObject::connect(timer_.get(), &QTimer::timeout, timer_.get(), [this] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            texts_.append(box->text());
+            box->done(QMessageBox::Ok);
+        }
+    });
+    timer_->start();
+}
+
+Messages::~Messages() = default;
+
+QString Messages::only() const
+{
+    if (texts_.size() > 1) {
+        QTest::qFail(qPrintable(QStringLiteral("more than one message: ") + texts_.join(u'|')),
+                     __FILE__, __LINE__);
+    }
+    return texts_.value(0);
+}
