@@ -42,6 +42,7 @@ ListView::ListView(QWidget *parent) : QListView(parent), model_(new EntryModel(t
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);
+    setIconSize(QSize(16, 16));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setTextElideMode(Qt::ElideNone);
 }
