@@ -7,26 +7,26 @@
 
 FileListBox::FileListBox(QWidget *parent) : ListView(parent)
 {
-    (void)show({});
+    (void)showNames({});
 }
 
 Outcome FileListBox::setPath(const std::string &directory)
 {
-    return show(files_.setPath(directory));
+    return showNames(files_.setPath(directory));
 }
 
 Outcome FileListBox::setPattern(const std::string &pattern)
 {
-    return show(files_.setPattern(pattern));
+    return showNames(files_.setPattern(pattern));
 }
 
 Outcome FileListBox::refresh()
 {
-    return show(files_.refresh());
+    return showNames(files_.refresh());
 }
 
 // Shows the names the directory holds now, whatever the outcome of the change was.
-Outcome FileListBox::show(Outcome outcome)
+Outcome FileListBox::showNames(Outcome outcome)
 {
     const QIcon icon = style()->standardIcon(QStyle::SP_FileIcon);
     QList<EntryModel::Row> rows;

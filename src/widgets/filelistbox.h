@@ -21,7 +21,7 @@ public:
     std::string entry(int index) const override { return files_.entry(index); }
 
 private:
-    Outcome show(Outcome outcome);
+    Outcome showNames(Outcome outcome);
 
     DirectoryFiles files_;
 };
