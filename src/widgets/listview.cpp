@@ -118,9 +118,11 @@ void ListView::keyPressEvent(QKeyEvent *event)
 void ListView::focusInEvent(QFocusEvent *event)
 {
     // Item views make a row current when they gain the focus; that is not the user's choice.
+    // A current row without a selection would make the first arrow key skip the first row.
     const int before = selectedRow();
+    const QModelIndex current = currentIndex();
     QListView::focusInEvent(event);
-    if (selectedRow() != before) {
+    if (selectedRow() != before || currentIndex() != current) {
         selectRow(before);
     }
 }

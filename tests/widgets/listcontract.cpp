@@ -1,0 +1,241 @@
+// What the file and directory lists show of real folders, and what a failed change leaves.
+#include "testdir.h"
+#include "widgets/directoryfiles.h"
+#include "widgets/dirlistbox.h"
+#include "widgets/entrymodel.h"
+#include "widgets/filelistbox.h"
+
+#include <QScopeGuard>
+#include <QTest>
+
+#include <algorithm>
+#include <filesystem>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using namespace std::string_literals;
+using Names = std::vector<std::string>;
+Q_DECLARE_METATYPE(Names)
+
+namespace fs = std::filesystem;
+
+static Names sorted(Names names)
+{
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+static Names entriesOf(const FileList &list)
+{
+    Names names;
+    for (int i = 0; i < list.count(); ++i) {
+        names.push_back(list.entry(i));
+    }
+    return sorted(names);
+}
+
+static Names entriesOf(const DirList &list)
+{
+    Names names;
+    for (int i = 0; i < list.count(); ++i) {
+        names.push_back(list.entry(i));
+    }
+    return sorted(names);
+}
+
+static void makeSocket(const std::string &path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    QVERIFY(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+    ::close(fd);
+}
+
+class ListContract : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void patterns_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<Names>("expected");
+        const Names all{"EAW.INI", "readme", "a.txt", "b.TXT", "ab.txt", "mypic", "contents.txt"};
+        QTest::newRow("*.* takes names without a dot") << u"*.*"_s << all;
+        QTest::newRow("*") << u"*"_s << all;
+        QTest::newRow("eaw.ini finds EAW.INI") << u"eaw.ini"_s << Names{"EAW.INI"};
+        QTest::newRow("a name without a dot") << u"MYPIC"_s << Names{"mypic"};
+        QTest::newRow("? is one character") << u"?.txt"_s << Names{"a.txt", "b.TXT"};
+        QTest::newRow("?? is two") << u"??.TXT"_s << Names{"ab.txt"};
+        QTest::newRow("*.txt") << u"*.txt"_s << Names{"a.txt", "b.TXT", "ab.txt", "contents.txt"};
+        QTest::newRow("a*.*") << u"a*.*"_s << Names{"a.txt", "ab.txt"};
+        QTest::newRow(".* takes no extension") << u"readme.*"_s << Names{"readme"};
+        QTest::newRow("star inside") << u"*a*"_s << Names{"EAW.INI", "readme", "a.txt", "ab.txt"};
+        QTest::newRow("longer than the name") << u"eaw.ini.bak"_s << Names{};
+    }
+
+    void patterns()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(Names, expected);
+        TestDir dir;
+        for (const char *name : {"EAW.INI", "readme", "a.txt", "b.TXT", "ab.txt", "mypic",
+                                 "contents.txt", ".hidden.txt", ".profile"}) {
+            dir.write(name, "x");
+        }
+        dir.mkdir("folder.txt");
+
+        DirectoryFiles probe;
+        FileListBox box;
+        for (FileList *list : {static_cast<FileList *>(&probe), static_cast<FileList *>(&box)}) {
+            QVERIFY(!list->setPath(dir.path()));
+            QVERIFY(!list->setPattern(pattern.toStdString()));
+            QCOMPARE(entriesOf(*list), sorted(expected));
+        }
+        QCOMPARE(box.entries()->rowCount(), box.count());
+    }
+
+    // Only what a copy can read like a file is listed; a FIFO would hang the copy.
+    void whatIsListed()
+    {
+        TestDir dir;
+        dir.write("file", "x");
+        dir.write(".hidden", "x");
+        dir.mkdir("folder");
+        dir.mkdir(".hiddenfolder");
+        fs::create_symlink("file", dir.path("link to file"));
+        fs::create_symlink(".hidden", dir.path("link to hidden"));
+        fs::create_symlink("folder", dir.path("link to folder"));
+        fs::create_symlink("nowhere", dir.path("broken link"));
+        QCOMPARE(::mkfifo(dir.path("fifo").c_str(), 0600), 0);
+        fs::create_symlink("fifo", dir.path("link to fifo"));
+        makeSocket(dir.path("socket"));
+
+        FileListBox files;
+        QVERIFY(!files.setPath(dir.path()));
+        QCOMPARE(entriesOf(files), (Names{"file", "link to file", "link to hidden"}));
+        DirListBox folders;
+        QVERIFY(!folders.setPath(dir.path()));
+        QCOMPARE(entriesOf(folders), (Names{dir.path("folder"), dir.path("link to folder")}));
+    }
+
+    void namesNotUtf8()
+    {
+        TestDir dir;
+        dir.write("caf\xE9.txt", "x");
+        dir.mkdir("d\xFF");
+        // QTemporaryDir cannot remove names that are not UTF-8.
+        const auto cleanUp = qScopeGuard([&] {
+            fs::remove(dir.path("caf\xE9.txt"));
+            fs::remove(dir.path("d\xFF"));
+        });
+
+        FileListBox files;
+        QVERIFY(!files.setPath(dir.path()));
+        QVERIFY(!files.setPattern("CAF?.TXT"));
+        QCOMPARE(entriesOf(files), Names{"caf\xE9.txt"});
+        QCOMPARE(files.entries()->index(0).data().toString(), u"caf\uFFFD.txt"_s);
+
+        DirListBox folders;
+        QVERIFY(!folders.setPath(dir.path()));
+        QCOMPARE(entriesOf(folders), Names{dir.path("d\xFF")});
+        QVERIFY(!folders.setPath(folders.entry(0)));
+        QCOMPARE(folders.entry(-1), dir.path("d\xFF"));
+    }
+
+    void directoryEntries()
+    {
+        TestDir dir;
+        dir.mkdir("a/b/c");
+        dir.mkdir("a/b/x");
+        DirListBox list;
+        QVERIFY(!list.setPath(dir.path("a/b") + "/"));
+        QCOMPARE(list.path(), dir.path("a/b"));
+        QCOMPARE(list.selectedIndex(), -1);
+        QCOMPARE(entriesOf(list), (Names{dir.path("a/b/c"), dir.path("a/b/x")}));
+
+        // -1 is the directory itself, then each parent up to the root, then nothing.
+        int index = -1;
+        for (fs::path up = dir.path("a/b");; up = up.parent_path(), --index) {
+            QCOMPARE(list.entry(index), up.native());
+            if (up == up.root_path()) {
+                break;
+            }
+        }
+        QCOMPARE(list.entry(index - 1), std::string());
+        QCOMPARE(list.entry(list.count()), std::string());
+        QCOMPARE(list.entries()->rowCount(), list.count() - index);
+
+        QVERIFY(!list.setPath("/"));
+        QCOMPARE(list.entry(-1), "/"s);
+        QCOMPARE(list.entry(-2), std::string());
+        QVERIFY(list.count() > 0);
+        QVERIFY(!list.entry(0).starts_with("//"));
+        QVERIFY(fs::is_directory(list.entry(0)));
+    }
+
+    void pastTheEnd()
+    {
+        TestDir dir;
+        dir.write("one");
+        FileListBox box;
+        DirectoryFiles probe;
+        for (FileList *list : {static_cast<FileList *>(&box), static_cast<FileList *>(&probe)}) {
+            QVERIFY(!list->setPath(dir.path()));
+            QCOMPARE(list->count(), 1);
+            QCOMPARE(list->entry(0), "one"s);
+            QCOMPARE(list->entry(1), std::string());
+            QCOMPARE(list->entry(40000), std::string());
+            QCOMPARE(list->entry(-1), std::string());
+        }
+    }
+
+    void failedChange_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << u"gone"_s << u"No such file or directory"_s;
+        QTest::newRow("a file") << u"file"_s << u"Not a directory"_s;
+    }
+
+    // A list told to show a folder it cannot read goes on showing what it showed.
+    void failedChange()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, reason);
+        TestDir dir;
+        dir.write("file");
+        dir.mkdir("folder");
+        const std::string path = dir.path(target.toStdString());
+
+        DirectoryFiles probe;
+        FileListBox box;
+        for (FileList *list : {static_cast<FileList *>(&probe), static_cast<FileList *>(&box)}) {
+            QVERIFY(!list->setPath(dir.path()));
+            const Outcome failed = list->setPath(path);
+            QVERIFY(failed);
+            QCOMPARE(failed->path, path);
+            QCOMPARE(failed->reason, reason);
+            QCOMPARE(list->path(), dir.path());
+            QCOMPARE(entriesOf(*list), Names{"file"});
+        }
+        QCOMPARE(box.entries()->rowCount(), 1);
+
+        DirListBox folders;
+        QVERIFY(!folders.setPath(dir.path()));
+        const int rows = folders.entries()->rowCount();
+        const Outcome failed = folders.setPath(path);
+        QVERIFY(failed);
+        QCOMPARE(failed->reason, reason);
+        QCOMPARE(folders.path(), dir.path());
+        QCOMPARE(folders.entry(0), dir.path("folder"));
+        QCOMPARE(folders.entries()->rowCount(), rows);
+    }
+};
+
+QTEST_MAIN(ListContract)
+#include "listcontract.moc"
