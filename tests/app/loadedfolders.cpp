@@ -1,0 +1,147 @@
+// "FoldersLoaded.txt": how its lines are read, how it is written, and that it is replaced whole.
+#include "app/loadedfolders.h"
+#include "testdir.h"
+
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using Names = std::vector<std::string>;
+Q_DECLARE_METATYPE(Names)
+
+static const std::string listName = "FoldersLoaded.txt";
+
+class LoadedFolders : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void reads_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<Names>("folders");
+        QTest::newRow("CR LF") << "/g/a\r\n/g/b\r\n"_ba << Names{"/g/a", "/g/b"};
+        QTest::newRow("lone CR") << "/g/a\r/g/b\r"_ba << Names{"/g/a", "/g/b"};
+        QTest::newRow("lone LF stays") << "/g/a\n/g/b\r\n"_ba << Names{"/g/a\n/g/b"};
+        QTest::newRow("blank middle line")
+            << "/g/a\r\n\r\n/g/c\r\n"_ba << Names{"/g/a", "", "/g/c"};
+        QTest::newRow("CR then CR LF") << "/g/a\r\r\n/g/c"_ba << Names{"/g/a", "", "/g/c"};
+        QTest::newRow("last line without end") << "/g/a\r\n/g/b"_ba << Names{"/g/a", "/g/b"};
+        QTest::newRow("only a line end") << "\r\n"_ba << Names{""};
+        QTest::newRow("empty file") << ""_ba << Names{};
+        QTest::newRow("not UTF-8")
+            << "/g/caf\xE9\r\n/\xFF\xFE\r\n"_ba << Names{"/g/caf\xE9", "/\xFF\xFE"};
+    }
+
+    void reads()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(Names, folders);
+        TestDir dir;
+        dir.write(listName, bytes.toStdString());
+        Names read{"stale"};
+        QVERIFY(!readLoadedFolders(dir.path(listName), read));
+        QCOMPARE(read, folders);
+    }
+
+    void firstRun()
+    {
+        TestDir dir;
+        Names read{"stale"};
+        QVERIFY(!readLoadedFolders(dir.path(listName), read));
+        QVERIFY(read.empty());
+        QVERIFY(!writeLoadedFolders(dir.path(listName), {}));
+        QCOMPARE(dir.names(), Names{listName});
+        QCOMPARE(dir.read(listName), std::string());
+    }
+
+    void unreadable()
+    {
+        TestDir dir;
+        dir.mkdir(listName);
+        Names read{"kept"};
+        const Outcome failed = readLoadedFolders(dir.path(listName), read);
+        QVERIFY(failed);
+        QCOMPARE(failed->path, dir.path(listName));
+        QCOMPARE(failed->reason, u"Is a directory"_s);
+        QCOMPARE(read, Names{"kept"});
+    }
+
+    void writes_data()
+    {
+        QTest::addColumn<Names>("folders");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty list, zero bytes") << Names{} << ""_ba;
+        QTest::newRow("CR LF after every line")
+            << Names{"/g/a", "/g/b", "/g/c"} << "/g/a\r\n/g/b\r\n/g/c\r\n"_ba;
+        QTest::newRow("empty entry") << Names{"/g/a", "", "/g/c"} << "/g/a\r\n\r\n/g/c\r\n"_ba;
+        QTest::newRow("line feed inside") << Names{"/g/a\nb"} << "/g/a\nb\r\n"_ba;
+        QTest::newRow("not UTF-8") << Names{"/g/caf\xE9", "/\xFF"} << "/g/caf\xE9\r\n/\xFF\r\n"_ba;
+    }
+
+    // Replaces what was there, leaves nothing else beside it, and reads back the same.
+    void writes()
+    {
+        QFETCH(Names, folders);
+        QFETCH(QByteArray, bytes);
+        TestDir dir;
+        dir.write(listName, "/old/one\r\n/old/two\r\n/old/three\r\n");
+        QVERIFY(!writeLoadedFolders(dir.path(listName), folders));
+        QCOMPARE(dir.read(listName), bytes.toStdString());
+        QCOMPARE(dir.names(), Names{listName});
+        Names read;
+        QVERIFY(!readLoadedFolders(dir.path(listName), read));
+        QCOMPARE(read, folders);
+    }
+
+    void readOnlyFileIsKept()
+    {
+        TestDir dir;
+        dir.write(listName, "/g/old\r\n");
+        QCOMPARE(::chmod(dir.path(listName).c_str(), 0444), 0);
+        const Outcome failed = writeLoadedFolders(dir.path(listName), {"/g/new"});
+        QVERIFY(failed);
+        QCOMPARE(failed->path, dir.path(listName));
+        QCOMPARE(failed->reason, u"Permission denied"_s);
+        QCOMPARE(dir.read(listName), "/g/old\r\n");
+        QCOMPARE(dir.names(), Names{listName});
+    }
+
+    void missingFolder()
+    {
+        TestDir dir;
+        const Outcome failed = writeLoadedFolders(dir.path("gone/" + listName), {"/g/a"});
+        QVERIFY(failed);
+        QCOMPARE(failed->reason, u"No such file or directory"_s);
+        QVERIFY(!dir.exists("gone"));
+    }
+
+    // A disk that fills half-way through the write leaves the old file whole.
+    void fullDiskKeepsOldFile()
+    {
+        TestDir dir;
+        dir.write(listName, "/g/old\r\n");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{16, 16};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            const Outcome failed =
+                writeLoadedFolders(dir.path(listName), Names(100, "/games/add-on folder"));
+            ::_exit(!failed ? 2 : failed->reason == u"File too large"_s ? 0 : 3);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(dir.read(listName), "/g/old\r\n");
+        QCOMPARE(dir.names(), Names{listName});
+    }
+};
+
+QTEST_GUILESS_MAIN(LoadedFolders)
+#include "loadedfolders.moc"
