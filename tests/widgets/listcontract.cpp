@@ -232,6 +232,7 @@ private Q_SLOTS:
         QVERIFY(failed);
         QCOMPARE(failed->reason, reason);
         QCOMPARE(folders.path(), dir.path());
+        QCOMPARE(folders.entry(-1), dir.path());
         QCOMPARE(folders.entry(0), dir.path("folder"));
         QCOMPARE(folders.entries()->rowCount(), rows);
     }

@@ -42,7 +42,10 @@ struct Lists
         QApplication::setActiveWindow(&window);
     }
 
-    ListView *view(int kind) const { return kind == Directories ? static_cast<ListView *>(dirs) : items; }
+    ListView *view(int kind) const
+    {
+        return kind == Directories ? static_cast<ListView *>(dirs) : items;
+    }
     // The row that shows entry 0: a directory list shows the path above its subdirectories.
     int firstRow(int kind) const
     {
