@@ -51,6 +51,8 @@ Outcome Dir1_Click(Form &form)
     const std::string clicked = form.Dir1.entry(form.Dir1.selectedIndex());
     showInstructions(form);
     if (Outcome failed = form.File1.setPath(clicked)) {
+        // Load would copy File1's folder but record the clicked one: keep it from doing so.
+        form.Command1.setEnabled(false);
         return failed;
     }
     if (!form.EAWfound) {
@@ -71,19 +73,19 @@ Outcome Dir1_Click(Form &form)
 
 Outcome Dir1_MouseDown(Form &form, Qt::MouseButton button)
 {
+    Outcome failed;
     if (button == Qt::RightButton) {
-        if (Outcome failed = form.Dir1.setPath(form.MyDir)) {
-            return failed;
-        }
-        if (Outcome failed = form.File1.refresh()) {
-            return failed;
+        failed = form.Dir1.setPath(form.MyDir);
+        if (!failed) {
+            failed = form.File1.refresh();
         }
     }
+    // Even when a folder could not be read again, Load stays off where it cannot apply.
     if (form.Dir1.path() == form.MyDir) {
         form.Command1.setEnabled(false);
     }
     if (form.File1.path() == form.EAWdir) {
         form.Command1.setEnabled(false);
     }
-    return {};
+    return failed;
 }
