@@ -1,0 +1,239 @@
+#include "browsing.h"
+#include "messages.h"
+#include "widgets/filelistbox.h"
+#include "widgets/textlabel.h"
+
+#include <QGroupBox>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+// Gives a directory its own picture and description, so that a preview of it shows.
+static void describe(const TestDir &start, const std::string &folder)
+{
+    const std::string prefix = folder.empty() ? folder : folder + "/";
+    start.write(prefix + "mypic", pictureBytes().toStdString());
+    start.write(prefix + "contents.txt", "about " + folder);
+}
+
+static bool previewed(const Form1 &window, const std::string &folder)
+{
+    return window.Label1->caption() == QString::fromStdString("about " + folder + "\r\n") &&
+           shownPicture(window) == folderPicture;
+}
+
+static bool showsInstructions(const Form1 &window)
+{
+    return window.Label1->caption() == window.form.Eawtext &&
+           shownPicture(window) == programPicture;
+}
+
+// A start directory with the game directory "games/eaw", the add-on folders "addons/one",
+// "addons/two" and "plain", all but "addons/two" described.
+static void makeTree(const TestDir &start)
+{
+    makeStart(start);
+    start.write("games/eaw/eaw.ini");
+    start.write("games/eaw/shared.dat", "game");
+    start.write("addons/one/one.dat", "one");
+    start.write("addons/two/two.dat", "two");
+    start.write("plain/plain.dat", "plain");
+    for (const char *folder : {"", "games/eaw", "addons/one", "plain"}) {
+        describe(start, folder);
+    }
+}
+
+static void discover(Form1 &window, const TestDir &start)
+{
+    open(window, start.path("games"));
+    click(window, start.path("games/eaw"));
+    QVERIFY(window.form.EAWfound);
+}
+
+class FolderSelection : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void discovery_data()
+    {
+        QTest::addColumn<QString>("game");
+        QTest::addColumn<QString>("marker");
+        QTest::newRow("below the start directory") << u"games/eaw"_s << u"eaw.ini"_s;
+        QTest::newRow("marker in capitals") << u"games/eaw"_s << u"EAW.INI"_s;
+        QTest::newRow("start directory itself") << QString() << u"Eaw.Ini"_s;
+    }
+
+    void discovery()
+    {
+        QFETCH(QString, game);
+        QFETCH(QString, marker);
+        const std::string gameDir = game.toStdString();
+        TestDir start;
+        makeStart(start);
+        start.write("plain/plain.dat", "not the game");
+        start.write((gameDir.empty() ? "" : gameDir + "/") + marker.toStdString());
+        start.write(gameDir.empty() ? "shared.dat" : gameDir + "/shared.dat");
+        describe(start, gameDir);
+        Messages messages;
+        auto window = openWindow(start);
+        const Form &form = window->form;
+
+        // Searching: a directory without the marker changes the picture, text and File1 only.
+        window->Label1->setCaption(u"stale"_s);
+        window->Image1->clearPicture();
+        click(*window, start.path("plain"));
+        QVERIFY(showsInstructions(*window));
+        QCOMPARE(window->File1->path(), start.path("plain"));
+        QCOMPARE(window->File1->count(), 0);
+        QVERIFY(!form.EAWfound);
+        QCOMPARE(form.EAWdir, form.MyDir);
+        QCOMPARE(window->Dir1->path(), start.path());
+        QVERIFY(!window->Frame2->isVisible());
+        QVERIFY(!window->Command1->isEnabled());
+
+        if (!gameDir.empty()) {
+            open(*window, start.path("games"));
+            QCOMPARE(window->Dir1->path(), start.path("games"));
+        }
+        click(*window, start.path(gameDir));
+        QVERIFY(form.EAWfound);
+        QCOMPARE(form.EAWdir, start.path(gameDir));
+        QCOMPARE(window->EAWFile.path(), start.path(gameDir));
+        QCOMPARE(window->Dir1->path(), start.path());
+        QVERIFY(window->Frame2->isVisible());
+        QCOMPARE(window->File1->path(), start.path(gameDir));
+        QCOMPARE(listed(*window->File1), filesIn(start.path(gameDir)));
+        QVERIFY(!window->Command1->isEnabled());
+        QVERIFY(showsInstructions(*window)); // the game directory is never previewed
+        QCOMPARE(messages.texts(), QStringList());
+    }
+
+    void loadButton_data()
+    {
+        QTest::addColumn<QString>("clicked");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("preview");
+        QTest::newRow("start directory") << QString() << false << true;
+        QTest::newRow("game directory") << u"games/eaw"_s << false << false;
+        QTest::newRow("other directory") << u"addons/one"_s << true << true;
+    }
+
+    void loadButton()
+    {
+        QFETCH(QString, clicked);
+        QFETCH(bool, enabled);
+        QFETCH(bool, preview);
+        const std::string folder = clicked.toStdString();
+        TestDir start;
+        makeTree(start);
+        Messages messages;
+        auto window = openWindow(start);
+        discover(*window, start);
+
+        click(*window, start.path("plain"));
+        QVERIFY(window->Command1->isEnabled());
+        if (folder.find('/') != std::string::npos) {
+            open(*window, start.path(folder.substr(0, folder.find('/'))));
+        }
+        click(*window, start.path(folder));
+        QCOMPARE(window->File1->path(), start.path(folder));
+        QCOMPARE(listed(*window->File1), filesIn(start.path(folder)));
+        QCOMPARE(window->Command1->isEnabled(), enabled);
+        QCOMPARE(previewed(*window, folder), preview);
+        QCOMPARE(showsInstructions(*window), !preview);
+        QCOMPARE(messages.texts(), QStringList());
+    }
+
+    void mousePresses()
+    {
+        TestDir start;
+        makeTree(start);
+        Messages messages;
+        auto window = openWindow(start);
+        discover(*window, start);
+        QList<bool> loadAtPress;
+        connect(window->Dir1, &ListView::mousePressed, this,
+                [&] { loadAtPress.append(window->Command1->isEnabled()); });
+
+        // Where the list does not stand in the start directory, a press leaves Load alone.
+        open(*window, start.path("addons"));
+        click(*window, start.path("addons/one"));
+        QVERIFY(window->Command1->isEnabled());
+        const QPoint below(4, window->Dir1->viewport()->height() - 4);
+        QVERIFY(!window->Dir1->indexAt(below).isValid());
+        QTest::mouseClick(window->Dir1->viewport(), Qt::LeftButton, {}, below);
+        QVERIFY(window->Command1->isEnabled());
+
+        // The right button takes the list home and disables Load; File1 and the preview stay.
+        click(*window, start.path("addons/one"), Qt::RightButton);
+        QCOMPARE(window->Dir1->path(), start.path());
+        QVERIFY(!window->Command1->isEnabled());
+        QCOMPARE(window->File1->path(), start.path("addons/one"));
+        QVERIFY(previewed(*window, "addons/one"));
+
+        // In the start directory a left press disables Load before the click decides again.
+        click(*window, start.path("plain"));
+        QVERIFY(window->Command1->isEnabled());
+        loadAtPress.clear();
+        click(*window, start.path("plain"));
+        QCOMPARE(loadAtPress, QList<bool>{false});
+        QVERIFY(window->Command1->isEnabled());
+        QTest::mouseClick(window->Dir1->viewport(), Qt::LeftButton, {}, below);
+        QVERIFY(!window->Command1->isEnabled());
+        QCOMPARE(messages.texts(), QStringList());
+    }
+
+    void arrowKeys()
+    {
+        TestDir start;
+        makeTree(start);
+        Messages messages;
+        auto window = openWindow(start);
+        discover(*window, start);
+
+        QTest::keyClick(window->Dir1, Qt::Key_Down); // the first subdirectory, "addons"
+        QCOMPARE(window->File1->path(), start.path("addons"));
+        QVERIFY(window->Command1->isEnabled());
+        QTest::keyClick(window->Dir1, Qt::Key_Up);
+        QCOMPARE(window->File1->path(), start.path());
+        QVERIFY(!window->Command1->isEnabled());
+        QVERIFY(previewed(*window, ""));
+        QCOMPARE(messages.texts(), QStringList());
+    }
+
+    // A folder deleted after the list showed it: the click or press reports it, and Load,
+    // which would record the selected folder, cannot be pressed.
+    void folderGone()
+    {
+        TestDir start;
+        makeTree(start);
+        Messages messages;
+        auto window = openWindow(start);
+        discover(*window, start);
+        open(*window, start.path("addons"));
+        click(*window, start.path("addons/one"));
+        QVERIFY(window->Command1->isEnabled());
+
+        std::filesystem::remove_all(start.path("addons/two"));
+        click(*window, start.path("addons/two"));
+        QCOMPARE(messages.only(), u"Cannot open \"%1\": No such file or directory"_s.arg(
+                                      QString::fromStdString(start.path("addons/two"))));
+        QCOMPARE(window->File1->path(), start.path("addons/one"));
+        QCOMPARE(listed(*window->File1), filesIn(start.path("addons/one")));
+        QVERIFY(showsInstructions(*window));
+        QVERIFY(!window->Command1->isEnabled());
+
+        // The right button cannot read File1's folder again: it reports that and goes home.
+        click(*window, start.path("addons/one"));
+        QVERIFY(window->Command1->isEnabled());
+        std::filesystem::remove_all(start.path("addons/one"));
+        messages.clear();
+        click(*window, start.path("addons/one"), Qt::RightButton);
+        QVERIFY(messages.only().contains(QString::fromStdString(start.path("addons/one"))));
+        QCOMPARE(window->Dir1->path(), start.path());
+        QVERIFY(!window->Command1->isEnabled());
+    }
+};
+
+QTEST_MAIN(FolderSelection)
+#include "folderselection.moc"
