@@ -1,0 +1,261 @@
+#include "immutable.h"
+#include "messages.h"
+#include "widgets/filelistbox.h"
+#include "widgets/listbox.h"
+#include "window.h"
+
+#include <QTest>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <set>
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+using Names = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The loaded folders, as "FoldersLoaded.txt" holds them.
+std::string lines(const TestDir &start, const Names &folders)
+{
+    std::string text;
+    for (const std::string &folder : folders) {
+        text += start.path(folder) + "\r\n";
+    }
+    return text;
+}
+
+// The files a file list shows: regular files, or links to them, that are not hidden.
+Names listedFiles(const std::string &directory)
+{
+    Names names;
+    for (const auto &entry : fs::directory_iterator(directory)) {
+        const std::string name = entry.path().filename().native();
+        if (!name.starts_with('.') && entry.is_regular_file()) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
+std::string upper(std::string name)
+{
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return char(std::toupper(c)); });
+    return name;
+}
+
+// The removal done the slow way: every folder file against every game file, the game
+// directory read again after each delete.
+void removeOneByOne(const std::string &folder, const std::string &game)
+{
+    const Names files = listedFiles(folder);
+    for (const std::string &file : files) {
+        Names gameFiles = listedFiles(game);
+        for (int j = 0, n = int(gameFiles.size()); j < n; ++j) {
+            const std::string entry = j < int(gameFiles.size()) ? gameFiles[std::size_t(j)] : "";
+            if (!entry.empty() && upper(entry) == upper(file)) {
+                fs::remove(game + "/" + entry);
+                gameFiles = listedFiles(game);
+                --j;
+            }
+        }
+    }
+}
+
+} // namespace
+
+class Remove : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void removesByName()
+    {
+        Messages messages;
+        TestDir start;
+        for (const char *name : {"eaw.ini", "README.TXT", "shared.txt", "old.txt", "b.txt"}) {
+            start.write(std::string("EAW/") + name, "game");
+        }
+        start.write("outside.txt", "outside");
+        QCOMPARE(::symlink(start.path("outside.txt").c_str(), start.path("EAW/link.txt").c_str()),
+                 0);
+        for (const char *name :
+             {"a/readme.txt", "a/shared.txt", "a/link.txt", "b/shared.txt", "b/b.txt"}) {
+            start.write(name, "add-on");
+        }
+        start.mkdir("e");
+        start.write("FoldersLoaded.txt", lines(start, {"a", "e", "b"}));
+        auto window = openWindow(start);
+
+        clickRow(window->List1, 0);
+        QCOMPARE(start.names("EAW"), (Names{"b.txt", "eaw.ini", "old.txt"}));
+        QCOMPARE(start.read("outside.txt"), "outside");
+        QCOMPARE(loaded(*window), (Names{start.path("e"), start.path("b")}));
+        QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"e", "b"}));
+        QCOMPARE(window->File1->path(), start.path("EAW"));
+
+        // Nothing is chosen after a removal, so the arrow key chooses the first entry; an
+        // empty folder stays listed.
+        QTest::keyClick(window->List1, Qt::Key_Down);
+        QCOMPARE(loaded(*window), (Names{start.path("e"), start.path("b")}));
+
+        QTest::keyClick(window->List1, Qt::Key_Down);
+        QCOMPARE(start.names("EAW"), (Names{"eaw.ini", "old.txt"}));
+        QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"e"}));
+
+        start.write("e/old.txt");
+        clickRow(window->List1, 0);
+        QCOMPARE(start.names("EAW"), Names{"eaw.ini"});
+        QCOMPARE(window->List1->count(), 0);
+        QCOMPARE(start.read("FoldersLoaded.txt"), "");
+        QCOMPARE(messages.texts(), QStringList());
+    }
+
+    void tabRemovesNothing()
+    {
+        Messages messages;
+        TestDir start;
+        for (const char *name : {"EAW/eaw.ini", "EAW/x", "EAW/y", "a/x", "b/y"}) {
+            start.write(name);
+        }
+        start.write("FoldersLoaded.txt", lines(start, {"a", "b"}));
+        auto window = openWindow(start);
+        window->File1->setFocus();
+        QTest::keyClick(window->File1, Qt::Key_Tab);
+        QTRY_VERIFY(window->List1->hasFocus());
+        QCOMPARE(window->List1->count(), 2);
+        QCOMPARE(start.names("EAW"), (Names{"eaw.ini", "x", "y"}));
+
+        // Nothing was chosen, so a key press chooses the first folder.
+        QTest::keyClick(window->List1, Qt::Key_Down);
+        QCOMPARE(start.names("EAW"), (Names{"eaw.ini", "y"}));
+        QCOMPARE(loaded(*window), Names{start.path("b")});
+        QCOMPARE(messages.texts(), QStringList());
+    }
+
+    void failedRemoval_data()
+    {
+        QTest::addColumn<std::string>("fault");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("read-only game file")
+            << std::string("read-only") << u"Cannot delete \"EAW/y\": Permission denied"_s;
+        QTest::newRow("immutable game file")
+            << std::string("immutable") << u"Cannot delete \"EAW/y\": Operation not permitted"_s;
+        QTest::newRow("folder gone")
+            << std::string("gone") << u"Cannot open \"a\": No such file or directory"_s;
+    }
+
+    void failedRemoval()
+    {
+        QFETCH(std::string, fault);
+        QFETCH(QString, expected);
+        Messages messages;
+        TestDir start;
+        for (const char *name :
+             {"EAW/eaw.ini", "EAW/x", "EAW/y", "EAW/z", "a/x", "a/y", "a/z", "c/c1", "c/c2"}) {
+            start.write(name);
+        }
+        start.write("FoldersLoaded.txt", lines(start, {"a"}));
+        if (fault == "read-only") {
+            QCOMPARE(::chmod(start.path("EAW/y").c_str(), 0444), 0);
+        }
+        std::optional<Immutable> frozen;
+        if (fault == "immutable" && !frozen.emplace(start.path("EAW/y")).isSet()) {
+            QSKIP("this file system cannot make a file immutable");
+        }
+        if (fault == "gone") {
+            fs::remove_all(start.path("a"));
+        }
+        auto window = openWindow(start);
+        choose(*window, "c");
+
+        clickRow(window->List1, 0);
+        const QString prefix = QString::fromStdString(start.path()) + u'/';
+        QCOMPARE(messages.only(), QString(expected)
+                                      .replace(u"\"EAW"_s, u'"' + prefix + u"EAW"_s)
+                                      .replace(u"\"a\""_s, u'"' + prefix + u"a\""_s));
+        QCOMPARE(start.names("EAW"), fault == "gone" ? (Names{"eaw.ini", "x", "y", "z"})
+                                                     : (Names{"eaw.ini", "y", "z"}));
+        QCOMPARE(loaded(*window), Names{start.path("a")});
+        QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"a"}));
+        QCOMPARE(window->File1->path(), start.path("c"));
+        QCOMPARE(window->File1->model()->rowCount(), 2);
+
+        // Once the cause is gone, a click on the same entry removes the folder.
+        frozen.reset();
+        fault == "gone" ? start.write("a/y") : (void)::chmod(start.path("EAW/y").c_str(), 0644);
+        messages.clear();
+        clickRow(window->List1, 0);
+        QCOMPARE(messages.texts(), QStringList());
+        QCOMPARE(start.names("EAW"),
+                 fault == "gone" ? (Names{"eaw.ini", "x", "z"}) : Names{"eaw.ini"});
+        QCOMPARE(start.read("FoldersLoaded.txt"), "");
+    }
+
+    void sameAsOneByOne_data()
+    {
+        QTest::addColumn<unsigned>("seed");
+        for (const unsigned seed : {1u, 2u, 3u, 4u}) {
+            QTest::addRow("seed %u", seed) << seed;
+        }
+    }
+
+    // Names that differ only in letter case live side by side here; the game's platform sees
+    // them as one name.
+    void sameAsOneByOne()
+    {
+        QFETCH(unsigned, seed);
+        std::mt19937 random(seed);
+        const auto randomName = [&random] {
+            static const std::string letters = "abAB.";
+            static const char *const endings[] = {"", ".txt", ".TXT", ".Txt", ".dat"};
+            std::string name;
+            for (std::size_t n = 1 + random() % 3; n > 0; --n) {
+                name += letters[random() % letters.size()];
+            }
+            name += endings[random() % std::size(endings)];
+            return name == "." || name == ".." ? name + "b" : name;
+        };
+        Messages messages;
+        TestDir start, twin;
+        start.write("EAW/eaw.ini");
+        twin.write("EAW/eaw.ini");
+        start.mkdir("a");
+        for (int i = 0; i < 300; ++i) {
+            const std::string name = "EAW/" + randomName();
+            if (start.exists(name)) {
+                continue;
+            }
+            if (random() % 20 == 0) {
+                start.mkdir(name);
+                twin.mkdir(name);
+            } else {
+                start.write(name);
+                twin.write(name);
+            }
+        }
+        for (int i = 0; i < 60; ++i) {
+            const std::string name = "a/" + randomName();
+            if (!start.exists(name)) {
+                random() % 20 == 0 ? start.mkdir(name) : start.write(name);
+            }
+        }
+        start.write("FoldersLoaded.txt", lines(start, {"a"}));
+        auto window = openWindow(start);
+
+        clickRow(window->List1, 0);
+        removeOneByOne(start.path("a"), twin.path("EAW"));
+        QCOMPARE(messages.texts(), QStringList());
+        QCOMPARE(start.names("EAW"), twin.names("EAW"));
+        QCOMPARE_LT(twin.names("EAW").size(), 250u);
+        QCOMPARE_GT(twin.names("EAW").size(), 50u);
+    }
+};
+
+QTEST_MAIN(Remove)
+#include "remove.moc"
