@@ -32,9 +32,11 @@ Outcome Form_Load(Form &form)
     form.MyDir = current;
     form.EAWdir = current;
 
+    // Read the list even when the directory list failed: closing the window writes it back.
     std::vector<std::string> folders;
+    Outcome unread = readLoadedFolders(listFile(form), folders);
     if (!failed) {
-        failed = readLoadedFolders(listFile(form), folders);
+        failed = std::move(unread);
     }
     for (const std::string &folder : folders) {
         form.List1.addItem(folder);

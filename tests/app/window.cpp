@@ -1,5 +1,6 @@
 // The window as it opens on a start directory, how the focus moves, and what closing it keeps.
 #include "app/form1.h"
+#include "app/startup.h"
 #include "messages.h"
 #include "testdir.h"
 #include "widgets/dirlistbox.h"
@@ -16,10 +17,13 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTest>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using Names = std::vector<std::string>;
@@ -359,6 +363,48 @@ private Q_SLOTS:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(window.close());
+    }
+
+    // A start directory that cannot be listed still gives its loaded folders, which closing
+    // would otherwise replace with an empty list.
+    void unlistableStartDirectory()
+    {
+        TestDir root;
+        root.write("start/FoldersLoaded.txt", "/g/a\r\n/g/b\r\n");
+        QCOMPARE(::chmod(root.path().c_str(), 0711), 0);
+        QCOMPARE(::chmod(root.path("start").c_str(), 0311), 0);
+        const auto restore = qScopeGuard([&] { ::chmod(root.path("start").c_str(), 0755); });
+        const pid_t child = ::fork();
+        if (child == 0) {
+            // Root lists any folder: become a user whom the permissions stop.
+            if ((::geteuid() == 0 && ::setuid(65534) != 0) || ::chdir(root.path("start").c_str())) {
+                ::_exit(4);
+            }
+            DirListBox dirs;
+            FileListBox files;
+            DirectoryFiles game, picture, contents;
+            ListBox list;
+            TextLabel label;
+            PictureArea image;
+            QPushButton load;
+            QWidget frame;
+            Form form{.Dir1 = dirs,
+                      .File1 = files,
+                      .EAWFile = game,
+                      .Picfile = picture,
+                      .contfile = contents,
+                      .List1 = list,
+                      .Label1 = label,
+                      .Image1 = image,
+                      .Command1 = load,
+                      .Frame2 = frame};
+            const Outcome failed = Form_Load(form);
+            ::_exit(!failed ? 2 : list.count() != 2 ? 3 : label.caption() != instructions ? 5 : 0);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
     }
 };
 
