@@ -48,29 +48,6 @@ private Q_SLOTS:
         QCOMPARE(read, folders);
     }
 
-    void firstRun()
-    {
-        TestDir dir;
-        Names read{"stale"};
-        QVERIFY(!readLoadedFolders(dir.path(listName), read));
-        QVERIFY(read.empty());
-        QVERIFY(!writeLoadedFolders(dir.path(listName), {}));
-        QCOMPARE(dir.names(), Names{listName});
-        QCOMPARE(dir.read(listName), std::string());
-    }
-
-    void unreadable()
-    {
-        TestDir dir;
-        dir.mkdir(listName);
-        Names read{"kept"};
-        const Outcome failed = readLoadedFolders(dir.path(listName), read);
-        QVERIFY(failed);
-        QCOMPARE(failed->path, dir.path(listName));
-        QCOMPARE(failed->reason, u"Is a directory"_s);
-        QCOMPARE(read, Names{"kept"});
-    }
-
     void writes_data()
     {
         QTest::addColumn<Names>("folders");
@@ -109,15 +86,6 @@ private Q_SLOTS:
         QCOMPARE(failed->reason, u"Permission denied"_s);
         QCOMPARE(dir.read(listName), "/g/old\r\n");
         QCOMPARE(dir.names(), Names{listName});
-    }
-
-    void missingFolder()
-    {
-        TestDir dir;
-        const Outcome failed = writeLoadedFolders(dir.path("gone/" + listName), {"/g/a"});
-        QVERIFY(failed);
-        QCOMPARE(failed->reason, u"No such file or directory"_s);
-        QVERIFY(!dir.exists("gone"));
     }
 
     // A disk that fills half-way through the write leaves the old file whole.

@@ -1,6 +1,5 @@
 // What the file and directory lists show of real folders, and what a failed change leaves.
 #include "testdir.h"
-#include "widgets/directoryfiles.h"
 #include "widgets/dirlistbox.h"
 #include "widgets/entrymodel.h"
 #include "widgets/filelistbox.h"
@@ -28,16 +27,7 @@ static Names sorted(Names names)
     return names;
 }
 
-static Names entriesOf(const FileList &list)
-{
-    Names names;
-    for (int i = 0; i < list.count(); ++i) {
-        names.push_back(list.entry(i));
-    }
-    return sorted(names);
-}
-
-static Names entriesOf(const DirList &list)
+template <typename List> static Names entriesOf(const List &list)
 {
     Names names;
     for (int i = 0; i < list.count(); ++i) {
@@ -66,12 +56,9 @@ private Q_SLOTS:
         QTest::addColumn<Names>("expected");
         const Names all{"EAW.INI", "readme", "a.txt", "b.TXT", "ab.txt", "mypic", "contents.txt"};
         QTest::newRow("*.* takes names without a dot") << u"*.*"_s << all;
-        QTest::newRow("*") << u"*"_s << all;
         QTest::newRow("eaw.ini finds EAW.INI") << u"eaw.ini"_s << Names{"EAW.INI"};
         QTest::newRow("a name without a dot") << u"MYPIC"_s << Names{"mypic"};
         QTest::newRow("? is one character") << u"?.txt"_s << Names{"a.txt", "b.TXT"};
-        QTest::newRow("?? is two") << u"??.TXT"_s << Names{"ab.txt"};
-        QTest::newRow("*.txt") << u"*.txt"_s << Names{"a.txt", "b.TXT", "ab.txt", "contents.txt"};
         QTest::newRow("a*.*") << u"a*.*"_s << Names{"a.txt", "ab.txt"};
         QTest::newRow(".* takes no extension") << u"readme.*"_s << Names{"readme"};
         QTest::newRow("star inside") << u"*a*"_s << Names{"EAW.INI", "readme", "a.txt", "ab.txt"};
@@ -89,13 +76,10 @@ private Q_SLOTS:
         }
         dir.mkdir("folder.txt");
 
-        DirectoryFiles probe;
         FileListBox box;
-        for (FileList *list : {static_cast<FileList *>(&probe), static_cast<FileList *>(&box)}) {
-            QVERIFY(!list->setPath(dir.path()));
-            QVERIFY(!list->setPattern(pattern.toStdString()));
-            QCOMPARE(entriesOf(*list), sorted(expected));
-        }
+        QVERIFY(!box.setPath(dir.path()));
+        QVERIFY(!box.setPattern(pattern.toStdString()));
+        QCOMPARE(entriesOf(box), sorted(expected));
         QCOMPARE(box.entries()->rowCount(), box.count());
     }
 
@@ -118,6 +102,9 @@ private Q_SLOTS:
         FileListBox files;
         QVERIFY(!files.setPath(dir.path()));
         QCOMPARE(entriesOf(files), (Names{"file", "link to file", "link to hidden"}));
+        QCOMPARE(files.entry(3), std::string());
+        QCOMPARE(files.entry(40000), std::string());
+        QCOMPARE(files.entry(-1), std::string());
         DirListBox folders;
         QVERIFY(!folders.setPath(dir.path()));
         QCOMPARE(entriesOf(folders), (Names{dir.path("folder"), dir.path("link to folder")}));
@@ -173,25 +160,7 @@ private Q_SLOTS:
         QVERIFY(!list.setPath("/"));
         QCOMPARE(list.entry(-1), "/"s);
         QCOMPARE(list.entry(-2), std::string());
-        QVERIFY(list.count() > 0);
-        QVERIFY(!list.entry(0).starts_with("//"));
-        QVERIFY(fs::is_directory(list.entry(0)));
-    }
-
-    void pastTheEnd()
-    {
-        TestDir dir;
-        dir.write("one");
-        FileListBox box;
-        DirectoryFiles probe;
-        for (FileList *list : {static_cast<FileList *>(&box), static_cast<FileList *>(&probe)}) {
-            QVERIFY(!list->setPath(dir.path()));
-            QCOMPARE(list->count(), 1);
-            QCOMPARE(list->entry(0), "one"s);
-            QCOMPARE(list->entry(1), std::string());
-            QCOMPARE(list->entry(40000), std::string());
-            QCOMPARE(list->entry(-1), std::string());
-        }
+        QVERIFY(fs::is_directory(list.entry(0)) && !list.entry(0).starts_with("//"));
     }
 
     void failedChange_data()
@@ -212,23 +181,20 @@ private Q_SLOTS:
         dir.mkdir("folder");
         const std::string path = dir.path(target.toStdString());
 
-        DirectoryFiles probe;
-        FileListBox box;
-        for (FileList *list : {static_cast<FileList *>(&probe), static_cast<FileList *>(&box)}) {
-            QVERIFY(!list->setPath(dir.path()));
-            const Outcome failed = list->setPath(path);
-            QVERIFY(failed);
-            QCOMPARE(failed->path, path);
-            QCOMPARE(failed->reason, reason);
-            QCOMPARE(list->path(), dir.path());
-            QCOMPARE(entriesOf(*list), Names{"file"});
-        }
-        QCOMPARE(box.entries()->rowCount(), 1);
+        FileListBox files;
+        QVERIFY(!files.setPath(dir.path()));
+        Outcome failed = files.setPath(path);
+        QVERIFY(failed);
+        QCOMPARE(failed->path, path);
+        QCOMPARE(failed->reason, reason);
+        QCOMPARE(files.path(), dir.path());
+        QCOMPARE(entriesOf(files), Names{"file"});
+        QCOMPARE(files.entries()->rowCount(), 1);
 
         DirListBox folders;
         QVERIFY(!folders.setPath(dir.path()));
         const int rows = folders.entries()->rowCount();
-        const Outcome failed = folders.setPath(path);
+        failed = folders.setPath(path);
         QVERIFY(failed);
         QCOMPARE(failed->reason, reason);
         QCOMPARE(folders.path(), dir.path());
