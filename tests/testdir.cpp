@@ -14,6 +14,12 @@ TestDir::TestDir()
     QVERIFY2(dir_.isValid(), "cannot create a temporary folder");
 }
 
+TestDir::~TestDir()
+{
+    std::error_code ec;
+    fs::remove_all(dir_.path().toStdString(), ec);
+}
+
 std::string TestDir::path() const
 {
     return fs::canonical(dir_.path().toStdString()).native();

@@ -10,6 +10,8 @@ class TestDir
 {
 public:
     TestDir();
+    // Removes the folder whatever its names: Qt cannot spell names that are not valid UTF-8.
+    ~TestDir();
 
     // The folder's path, as the system spells it.
     std::string path() const;

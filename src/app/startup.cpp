@@ -10,7 +10,6 @@
 
 #include <QCoreApplication>
 
-#include <cerrno>
 #include <filesystem>
 
 using namespace Qt::StringLiterals;
@@ -25,21 +24,23 @@ Outcome Form_Load(Form &form)
     form.EAWfound = false;
     std::error_code ec;
     const std::string current = std::filesystem::current_path(ec).native();
+    Outcome failed;
     if (ec) {
-        return failure(QCoreApplication::translate("Kestro", "open"), ".", ec);
-    }
-    Outcome failed = form.Dir1.setPath(current);
-    form.MyDir = current;
-    form.EAWdir = current;
-
-    // Read the list even when the directory list failed: closing the window writes it back.
-    std::vector<std::string> folders;
-    Outcome unread = readLoadedFolders(listFile(form), folders);
-    if (!failed) {
-        failed = std::move(unread);
-    }
-    for (const std::string &folder : folders) {
-        form.List1.addItem(folder);
+        failed = failure(QCoreApplication::translate("Kestro", "open"), ".", ec);
+    } else {
+        failed = form.Dir1.setPath(current);
+        form.MyDir = current;
+        form.EAWdir = current;
+        // Read the list even when the directory list failed: closing the window writes it back.
+        std::vector<std::string> folders;
+        Outcome unread = readLoadedFolders(listFile(form), folders);
+        form.listFileRead = !unread;
+        if (!failed) {
+            failed = std::move(unread);
+        }
+        for (const std::string &folder : folders) {
+            form.List1.addItem(folder);
+        }
     }
 
     form.lf = u"\r\n"_s;
@@ -63,8 +64,11 @@ Outcome Form_Load(Form &form)
 
 Outcome saveLoadedFolders(const Form &form)
 {
-    if (form.MyDir.empty()) {
-        return failure(QCoreApplication::translate("Kestro", "write"), "FoldersLoaded.txt", ENOENT);
+    if (!form.listFileRead) {
+        return Failure{
+            QCoreApplication::translate("Kestro", "write"), listFile(form),
+            QCoreApplication::translate(
+                "Kestro", "it could not be read when Kestro started, so it is kept as it is")};
     }
     std::vector<std::string> folders;
     for (int i = 0, n = form.List1.count(); i < n; ++i) {

@@ -28,6 +28,9 @@ struct Form
     std::string EawPic{};
     // The instructions.
     QString Eawtext{};
+    // "FoldersLoaded.txt" was read at start-up, or did not exist yet: only then may it be
+    // replaced, or the folders it lists would be lost.
+    bool listFileRead = false;
 
     DirList &Dir1;
     FileList &File1;

@@ -21,6 +21,8 @@
 #include <QScreen>
 #include <QTest>
 
+#include <filesystem>
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -338,21 +340,43 @@ private Q_SLOTS:
         QCOMPARE(root.read("<b>start</b>/FoldersLoaded.txt"), "/g/a\r\n");
     }
 
-    // A list file that cannot be read is reported, and the window opens all the same.
+    // A list file that cannot be read is reported, and the window opens all the same; closing
+    // the window leaves it as it is, since replacing it would lose the folders it lists.
+    void unreadableListAtStart_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a folder") << true << u"Is a directory"_s;
+        QTest::newRow("an I/O error") << false << u"Input/output error"_s;
+    }
+
     void unreadableListAtStart()
     {
+        QFETCH(bool, folder);
+        QFETCH(QString, reason);
         TestDir start;
-        start.mkdir("FoldersLoaded.txt");
+        const std::string list = start.path("FoldersLoaded.txt");
+        if (folder) {
+            start.mkdir("FoldersLoaded.txt");
+        } else {
+            // Reading this link's target fails even for root.
+            QCOMPARE(::symlink("/proc/self/mem", list.c_str()), 0);
+        }
         QVERIFY(startIn(start.path()));
         Messages messages;
         Form1 window;
-        QCOMPARE(messages.only(), u"Cannot read \"%1\": Is a directory"_s.arg(
-                                      QString::fromStdString(start.path("FoldersLoaded.txt"))));
+        QCOMPARE(messages.only(),
+                 u"Cannot read \"%1\": %2"_s.arg(QString::fromStdString(list), reason));
         QCOMPARE(window.List1->count(), 0);
         QCOMPARE(window.Label1->caption(), instructions);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        messages.clear();
         QVERIFY(window.close());
+        QVERIFY(messages.only().startsWith(
+            u"Cannot write \"%1\": it could not be read"_s.arg(QString::fromStdString(list))));
+        QCOMPARE(std::filesystem::is_symlink(list), !folder);
+        QCOMPARE(std::filesystem::is_directory(std::filesystem::symlink_status(list)), folder);
     }
 
     // A start directory that cannot be listed still gives its loaded folders, which closing
