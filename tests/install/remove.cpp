@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <optional>
 #include <random>
-#include <set>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -226,17 +225,21 @@ private Q_SLOTS:
         start.write("EAW/eaw.ini");
         twin.write("EAW/eaw.ini");
         start.mkdir("a");
+        // Mostly files; some directories, links to a file, and broken links.
         for (int i = 0; i < 300; ++i) {
             const std::string name = "EAW/" + randomName();
-            if (start.exists(name)) {
-                continue;
-            }
-            if (random() % 20 == 0) {
-                start.mkdir(name);
-                twin.mkdir(name);
-            } else {
-                start.write(name);
-                twin.write(name);
+            const unsigned kind = random() % 20;
+            for (const TestDir *dir : {&start, &twin}) {
+                if (dir->exists(name)) {
+                    continue;
+                }
+                if (kind == 0) {
+                    dir->mkdir(name);
+                } else if (kind <= 2) {
+                    fs::create_symlink(kind == 1 ? "eaw.ini" : "missing", dir->path(name));
+                } else {
+                    dir->write(name);
+                }
             }
         }
         for (int i = 0; i < 60; ++i) {
