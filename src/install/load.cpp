@@ -49,6 +49,8 @@ private:
 
 Outcome Command1_Click(Form &form, const Progress &progress)
 {
+    // The hidden game list is read here, before its names are used, and not again after the
+    // copies: every handler that uses its names reads it first.
     if (Outcome failed = form.EAWFile.refresh()) {
         return failed;
     }
@@ -60,14 +62,10 @@ Outcome Command1_Click(Form &form, const Progress &progress)
         const Outcome failed = installFile(platform::join(form.File1.path(), name),
                                            platform::join(form.EAWFile.path(), target));
         if (failed) {
-            (void)form.EAWFile.refresh();
             return failed;
         }
         game.add(target);
         progress(std::size_t(i + 1), std::size_t(count));
-    }
-    if (Outcome failed = form.EAWFile.refresh()) {
-        return failed;
     }
     form.List1.addItem(form.Dir1.entry(form.Dir1.selectedIndex()));
     return {};
