@@ -1,5 +1,6 @@
 #include "install/remove.h"
 
+#include "widgets/directory.h"
 #include "widgets/dirlist.h"
 #include "widgets/filelist.h"
 #include "widgets/form.h"
@@ -11,11 +12,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <dirent.h>
 #include <fcntl.h>
-#include <filesystem>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
 #include <vector>
@@ -29,84 +27,40 @@ struct Match
     std::string name;
 };
 
-// The game directory, read once; its files are then looked at and deleted by their names in
-// it, as the system's own tools do.
-class GameDirectory
+// The game files whose names match, in any letter case, a file of the folder; in the order
+// of comparing each folder file in turn with every game file in the game list's order.
+Outcome findMatches(const FileList &folder, const std::string &game, std::vector<Match> &matches)
 {
-public:
-    explicit GameDirectory(const std::string &path) : path_(path), dir_(::opendir(path.c_str())) {}
-    ~GameDirectory()
-    {
-        if (dir_) {
-            ::closedir(dir_);
-        }
-    }
-    GameDirectory(const GameDirectory &) = delete;
-    GameDirectory &operator=(const GameDirectory &) = delete;
-
-    // The files its file list would show whose names match, in any letter case, a file of
-    // the folder; in the order of comparing each folder file in turn with every game file in
-    // the list's order.
-    Outcome findMatches(const FileList &folder, std::vector<Match> &matches);
-    Outcome remove(const std::string &name);
-
-private:
-    std::string path_;
-    DIR *dir_;
-};
-
-Outcome GameDirectory::findMatches(const FileList &folder, std::vector<Match> &matches)
-{
-    const QString action = QCoreApplication::translate("Kestro", "open");
-    if (!dir_) {
-        return failure(action, path_, errno);
-    }
     std::unordered_map<std::string, int> folderByUpper;
     for (int i = 0, n = folder.count(); i < n; ++i) {
         folderByUpper.try_emplace(platform::upper(folder.entry(i)), i);
     }
-    for (;;) {
-        errno = 0;
-        const dirent *entry = ::readdir(dir_);
-        if (!entry) {
-            break;
+    const Outcome failed = forEachEntry(game, [&](std::string_view name, EntryKind kind) {
+        if (kind != EntryKind::File) {
+            return;
         }
-        const std::string_view name = entry->d_name;
-        if (platform::isHidden(name)) {
-            continue;
-        }
-        const auto found = folderByUpper.find(platform::upper(name));
-        // Only a link, or a name of a file system that gives no type, needs a closer look.
-        if (found != folderByUpper.end() &&
-            (entry->d_type == DT_REG ||
-             ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
-              platform::isListedFile(std::filesystem::directory_entry(
-                  std::filesystem::path(platform::join(path_, name))))))) {
+        if (const auto found = folderByUpper.find(platform::upper(name));
+            found != folderByUpper.end()) {
             matches.push_back({found->second, std::string(name)});
         }
-    }
-    if (errno) {
-        return failure(action, path_, errno);
-    }
+    });
     // Names that differ only in letter case: the game's list sorts them by their bytes.
     std::sort(matches.begin(), matches.end(), [](const Match &a, const Match &b) {
         return a.folderIndex != b.folderIndex ? a.folderIndex < b.folderIndex : a.name < b.name;
     });
-    return {};
+    return failed;
 }
 
-// A game file nobody may write to is read-only to the game's platform, and stays.
-Outcome GameDirectory::remove(const std::string &name)
+// A game file nobody may write to is read-only to the game's platform, and stays. Files are
+// looked at and deleted by their names in the game directory, as the system's own tools do.
+Outcome deleteGameFile(int game, const std::string &gamePath, const std::string &name)
 {
     const QString action = QCoreApplication::translate("Kestro", "delete");
-    const int dir = ::dirfd(dir_);
-    struct stat status;
-    if (::fstatat(dir, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-        !S_ISLNK(status.st_mode) && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-        return failure(action, platform::join(path_, name), EACCES);
+    if (platform::isReadOnly(game, name)) {
+        return failure(action, platform::join(gamePath, name), EACCES);
     }
-    if (::unlinkat(dir, name.c_str(), 0) != 0 && errno != ENOENT) {
-        return failure(action, platform::join(path_, name), errno);
+    if (::unlinkat(game, name.c_str(), 0) != 0 && errno != ENOENT) {
+        return failure(action, platform::join(gamePath, name), errno);
     }
     return {};
 }
@@ -116,18 +70,21 @@ Outcome GameDirectory::remove(const std::string &name)
 // one pass over the game directory and one delete per match.
 Outcome deleteMatches(const FileList &folder, const std::string &game, const Progress &progress)
 {
-    GameDirectory directory(game);
     std::vector<Match> matches;
-    if (Outcome failed = directory.findMatches(folder, matches)) {
+    if (Outcome failed = findMatches(folder, game, matches)) {
         return failed;
     }
-    for (std::size_t i = 0; i < matches.size(); ++i) {
-        if (Outcome failed = directory.remove(matches[i].name)) {
-            return failed;
-        }
+    const int fd = ::open(game.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return failure(QCoreApplication::translate("Kestro", "open"), game, errno);
+    }
+    Outcome failed;
+    for (std::size_t i = 0; i < matches.size() && !failed; ++i) {
+        failed = deleteGameFile(fd, game, matches[i].name);
         progress(i + 1, matches.size());
     }
-    return {};
+    ::close(fd);
+    return failed;
 }
 
 } // namespace

@@ -6,25 +6,74 @@
 #include <QCoreApplication>
 
 #include <algorithm>
-#include <filesystem>
-#include <functional>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <numeric>
+#include <sys/stat.h>
 
-namespace fs = std::filesystem;
-
-static Outcome listEntries(const std::string &directory,
-                           const std::function<bool(const fs::directory_entry &)> &wanted,
-                           std::vector<std::string> &names)
+static EntryKind kindOf(int directory, const dirent &entry)
 {
-    std::error_code ec;
-    fs::directory_iterator it(directory, ec);
-    std::vector<std::string> found;
-    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        if (wanted(*it)) {
-            found.push_back(it->path().filename().native());
+    switch (entry.d_type) {
+    case DT_REG:
+        return EntryKind::File;
+    case DT_DIR:
+        return EntryKind::Directory;
+    case DT_LNK:
+    case DT_UNKNOWN:
+        break;
+    default:
+        return EntryKind::Other;
+    }
+    // A link, or a file system that does not say: look at what the name leads to.
+    struct stat status;
+    if (::fstatat(directory, entry.d_name, &status, 0) != 0) {
+        return EntryKind::Other;
+    }
+    return S_ISREG(status.st_mode)   ? EntryKind::File
+           : S_ISDIR(status.st_mode) ? EntryKind::Directory
+                                     : EntryKind::Other;
+}
+
+Outcome forEachEntry(const std::string &directory,
+                     const std::function<void(std::string_view name, EntryKind kind)> &visit)
+{
+    const QString action = QCoreApplication::translate("Kestro", "open");
+    DIR *dir = ::opendir(directory.c_str());
+    if (!dir) {
+        return failure(action, directory, errno);
+    }
+    const int fd = ::dirfd(dir);
+    for (;;) {
+        errno = 0;
+        const dirent *entry = ::readdir(dir);
+        if (!entry) {
+            break;
+        }
+        if (!platform::isHidden(entry->d_name)) {
+            visit(entry->d_name, kindOf(fd, *entry));
         }
     }
-    if (ec) {
-        return failure(QCoreApplication::translate("Kestro", "open"), directory, ec);
+    const int error = errno;
+    ::closedir(dir);
+    if (error) {
+        return failure(action, directory, error);
+    }
+    return {};
+}
+
+static Outcome listKind(const std::string &directory, EntryKind wanted, std::string_view pattern,
+                        std::vector<std::string> &names)
+{
+    const bool everything = pattern == "*.*" || pattern == "*";
+    std::vector<std::string> found;
+    const Outcome failed = forEachEntry(directory, [&](std::string_view name, EntryKind kind) {
+        if (kind == wanted && (everything || matchesPattern(pattern, name))) {
+            found.emplace_back(name);
+        }
+    });
+    if (failed) {
+        return failed;
     }
     sortNames(found);
     names = std::move(found);
@@ -34,30 +83,31 @@ static Outcome listEntries(const std::string &directory,
 Outcome listFiles(const std::string &directory, std::string_view pattern,
                   std::vector<std::string> &names)
 {
-    const bool everything = pattern == "*.*" || pattern == "*";
-    return listEntries(
-        directory,
-        [&](const fs::directory_entry &entry) {
-            return platform::isListedFile(entry) &&
-                   (everything || matchesPattern(pattern, entry.path().filename().native()));
-        },
-        names);
+    return listKind(directory, EntryKind::File, pattern, names);
 }
 
 Outcome listSubdirectories(const std::string &directory, std::vector<std::string> &names)
 {
-    return listEntries(directory, platform::isListedDirectory, names);
+    return listKind(directory, EntryKind::Directory, "*", names);
 }
 
 void sortNames(std::vector<std::string> &names)
 {
-    std::vector<std::pair<std::string, std::string>> keyed;
-    keyed.reserve(names.size());
-    for (std::string &name : names) {
-        keyed.emplace_back(platform::upper(name), std::move(name));
+    std::vector<std::string> keys;
+    keys.reserve(names.size());
+    for (const std::string &name : names) {
+        keys.push_back(platform::upper(name));
     }
-    std::sort(keyed.begin(), keyed.end());
-    for (std::size_t i = 0; i < keyed.size(); ++i) {
-        names[i] = std::move(keyed[i].second);
+    std::vector<std::size_t> order(names.size());
+    std::iota(order.begin(), order.end(), std::size_t(0));
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const int byKey = keys[a].compare(keys[b]);
+        return byKey != 0 ? byKey < 0 : names[a] < names[b];
+    });
+    std::vector<std::string> sorted;
+    sorted.reserve(names.size());
+    for (const std::size_t i : order) {
+        sorted.push_back(std::move(names[i]));
     }
+    names = std::move(sorted);
 }

@@ -57,10 +57,10 @@ Outcome DirListBox::setPath(const std::string &directory)
     rows.reserve(qsizetype(ancestors_.size() + subdirectories_.size()));
     int depth = 0;
     for (const std::string &ancestor : ancestors_) {
-        rows.append({platform::display(lastName(ancestor)), open, depth++});
+        rows.append({lastName(ancestor), open, depth++});
     }
     for (const std::string &name : subdirectories_) {
-        rows.append({platform::display(name), closed, depth});
+        rows.append({name, closed, depth});
     }
     entries()->setRows(std::move(rows));
     selectRow(int(ancestors_.size()) - 1);

@@ -1,5 +1,7 @@
 #include "widgets/entrymodel.h"
 
+#include "widgets/platform.h"
+
 EntryModel::EntryModel(QObject *parent) : QAbstractListModel(parent) {}
 
 void EntryModel::setRows(QList<Row> rows)
@@ -37,7 +39,7 @@ QVariant EntryModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return row.text;
+        return platform::display(row.text);
     case Qt::DecorationRole:
         return row.icon.isNull() ? QVariant() : QVariant(row.icon);
     case IndentRole:

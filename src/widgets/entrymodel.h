@@ -4,6 +4,8 @@
 #include <QIcon>
 #include <QList>
 
+#include <string>
+
 // The rows a list control shows: a text, an icon and how far the row is indented.
 class EntryModel final : public QAbstractListModel
 {
@@ -11,9 +13,11 @@ class EntryModel final : public QAbstractListModel
     Q_DISABLE_COPY_MOVE(EntryModel)
 
 public:
+    // The text is kept in the system's 8-bit encoding and turned into text to show only when
+    // a view asks for it: a list of many thousand names fills at once.
     struct Row
     {
-        QString text;
+        std::string text;
         QIcon icon;
         int indent = 0;
     };

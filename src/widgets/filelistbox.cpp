@@ -32,7 +32,7 @@ Outcome FileListBox::showNames(Outcome outcome)
     QList<EntryModel::Row> rows;
     rows.reserve(qsizetype(files_.names().size()));
     for (const std::string &name : files_.names()) {
-        rows.append({platform::display(name), icon, 0});
+        rows.append({name, icon, 0});
     }
     entries()->setRows(std::move(rows));
     return outcome;

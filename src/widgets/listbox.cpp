@@ -11,7 +11,7 @@ ListBox::ListBox(QWidget *parent) : ListView(parent)
 void ListBox::addItem(const std::string &item)
 {
     items_.push_back(item);
-    entries()->appendRow({platform::display(item), {}, 0});
+    entries()->appendRow({item, {}, 0});
 }
 
 void ListBox::removeItem(int index)

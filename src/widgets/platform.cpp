@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringDecoder>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace platform {
@@ -20,22 +21,16 @@ bool isHidden(std::string_view name)
     return name.starts_with('.');
 }
 
-bool isListedFile(const std::filesystem::directory_entry &entry)
+bool isReadOnly(const std::string &path)
 {
-    std::error_code ec;
-    return !isHidden(entry.path().filename().native()) && entry.is_regular_file(ec);
+    return isReadOnly(AT_FDCWD, path);
 }
 
-bool isListedDirectory(const std::filesystem::directory_entry &entry)
-{
-    std::error_code ec;
-    return !isHidden(entry.path().filename().native()) && entry.is_directory(ec);
-}
-
-bool isReadOnly(const std::filesystem::path &path)
+bool isReadOnly(int directory, const std::string &name)
 {
     struct stat status;
-    if (::lstat(path.c_str(), &status) != 0 || S_ISLNK(status.st_mode)) {
+    if (::fstatat(directory, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+        S_ISLNK(status.st_mode)) {
         return false;
     }
     return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;

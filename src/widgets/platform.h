@@ -4,7 +4,6 @@
 // entries count as hidden or system files, how letter case is folded, and the 8-bit text
 // encoding of file names and text files. Everything else works on byte-exact names.
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -21,15 +20,10 @@ std::string join(std::string_view directory, std::string_view name);
 // Names the system hides from ordinary listings.
 bool isHidden(std::string_view name);
 
-// A file that file lists show: a regular file, or a link to one, that is not hidden.
-// Directories, broken links, FIFOs, sockets and devices never are.
-bool isListedFile(const std::filesystem::directory_entry &entry);
-
-// A directory that directory lists show, or a link to one, that is not hidden.
-bool isListedDirectory(const std::filesystem::directory_entry &entry);
-
 // A file nobody may write to, which the game's platform calls read-only.
-bool isReadOnly(const std::filesystem::path &path);
+bool isReadOnly(const std::string &path);
+// The same for a name inside a directory opened as `directory`.
+bool isReadOnly(int directory, const std::string &name);
 
 // The name in upper case, for comparisons that ignore letter case.
 std::string upper(std::string_view name);
