@@ -22,15 +22,17 @@ QString copyToAction()
     return QCoreApplication::translate("Kestro", "copy to");
 }
 
-// Copies the rest of `in` to `out`, in the kernel where it can.
-int copyBytes(int in, int out)
+// Copies the rest of `in` to `out`, in the kernel where it can, telling `working` after
+// each piece so that a large file does not keep the window from painting.
+int copyBytes(int in, int out, const std::function<void()> &working)
 {
+    constexpr std::size_t piece = std::size_t(64) << 20;
     bool kernelCopy = true;
     char buffer[1 << 16];
     for (;;) {
         ssize_t done;
         if (kernelCopy) {
-            done = ::copy_file_range(in, nullptr, out, nullptr, std::size_t(1) << 30, 0);
+            done = ::copy_file_range(in, nullptr, out, nullptr, piece, 0);
             if (done < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
                              errno == EOPNOTSUPP || errno == EPERM)) {
                 kernelCopy = false;
@@ -55,6 +57,9 @@ int copyBytes(int in, int out)
         if (done == 0) {
             return 0;
         }
+        if (working) {
+            working();
+        }
     }
 }
 
@@ -67,7 +72,8 @@ std::string directoryOf(const std::string &path)
 
 } // namespace
 
-Outcome installFile(const std::string &source, const std::string &destination)
+Outcome installFile(const std::string &source, const std::string &destination,
+                    const std::function<void()> &working)
 {
     struct stat existing;
     if (::lstat(destination.c_str(), &existing) == 0) {
@@ -99,7 +105,7 @@ Outcome installFile(const std::string &source, const std::string &destination)
         return failure(copyToAction(), destination, error);
     }
 
-    int error = copyBytes(in, out);
+    int error = copyBytes(in, out, working);
     ::close(in);
     if (!error && ::fchmod(out, (status.st_mode & 0777) | S_IWUSR) != 0) {
         error = errno;

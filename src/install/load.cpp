@@ -60,7 +60,8 @@ Outcome Command1_Click(Form &form, const Progress &progress)
         const std::string name = form.File1.entry(i);
         const std::string target = game.nameFor(name);
         const Outcome failed = installFile(platform::join(form.File1.path(), name),
-                                           platform::join(form.EAWFile.path(), target));
+                                           platform::join(form.EAWFile.path(), target),
+                                           [&] { progress(std::size_t(i), std::size_t(count)); });
         if (failed) {
             return failed;
         }
