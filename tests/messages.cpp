@@ -11,7 +11,9 @@ Messages::Messages() : timer_(std::make_unique<QTimer>())
     timer_->setInterval(10);
     QObject::connect(timer_.get(), &QTimer::timeout, timer_.get(), [this] {
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            texts_.append(box->text());
+            // Text from the file system must never be taken for markup.
+            const bool plain = box->textFormat() == Qt::PlainText;
+            texts_.append(plain ? box->text() : QStringLiteral("(not plain) ") + box->text());
             box->done(QMessageBox::Ok);
         }
     });

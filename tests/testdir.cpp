@@ -3,9 +3,17 @@
 #include <QTest>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -34,8 +42,7 @@ void TestDir::write(const std::string &relative, const std::string &bytes) const
 {
     const fs::path file = path(relative);
     fs::create_directories(file.parent_path());
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 void TestDir::mkdir(const std::string &relative) const
@@ -63,4 +70,43 @@ std::vector<std::string> TestDir::names(const std::string &relative) const
     }
     std::sort(found.begin(), found.end());
     return found;
+}
+
+int inChild(const std::function<int()> &body)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(body());
+    }
+    int status = 0;
+    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void limitFileSize(long bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{rlim_t(bytes), rlim_t(bytes)};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+Immutable::Immutable(std::string path) : path_(std::move(path)), set_(flag(true)) {}
+
+Immutable::~Immutable()
+{
+    if (set_) {
+        flag(false);
+    }
+}
+
+bool Immutable::flag(bool on) const
+{
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int flags = 0;
+    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return done;
 }

@@ -2,6 +2,7 @@
 
 #include <QTemporaryDir>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,22 +11,38 @@ class TestDir
 {
 public:
     TestDir();
-    // Removes the folder whatever its names: Qt cannot spell names that are not valid UTF-8.
-    ~TestDir();
+    ~TestDir(); // removes names that are not UTF-8 too, which Qt cannot spell
 
-    // The folder's path, as the system spells it.
     std::string path() const;
-    // The path of something inside it: "a/b.txt".
     std::string path(const std::string &relative) const;
-
     // Creates a file with the given bytes, and any folders on the way.
     void write(const std::string &relative, const std::string &bytes = {}) const;
     void mkdir(const std::string &relative) const;
     bool exists(const std::string &relative) const;
     std::string read(const std::string &relative) const;
-    // The names of the entries of a folder (hidden ones included), sorted.
+    // The names in a folder, hidden ones included, sorted.
     std::vector<std::string> names(const std::string &relative = {}) const;
 
 private:
     QTemporaryDir dir_;
+};
+
+// Runs `body` in a forked child and gives its result, or -1 if it did not exit.
+int inChild(const std::function<int()> &body);
+// Limits the size of files this process writes, which holds root too: a full disk.
+void limitFileSize(long bytes);
+
+// Makes a file immutable (chattr +i), which even root cannot replace or delete, while it lives.
+class Immutable
+{
+public:
+    explicit Immutable(std::string path);
+    ~Immutable();
+    Immutable(const Immutable &) = delete;
+    bool isSet() const { return set_; }
+
+private:
+    bool flag(bool on) const;
+    std::string path_;
+    bool set_ = false;
 };

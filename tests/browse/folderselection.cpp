@@ -1,10 +1,16 @@
-#include "browsing.h"
+// Clicks in the directory list: finding the game directory, the Load button, the preview.
 #include "messages.h"
+#include "widgets/dirlistbox.h"
 #include "widgets/filelistbox.h"
+#include "widgets/picturearea.h"
 #include "widgets/textlabel.h"
+#include "windowdriver.h"
 
 #include <QGroupBox>
 #include <QPushButton>
+#include <QTest>
+
+#include <filesystem>
 
 using namespace Qt::StringLiterals;
 
@@ -28,8 +34,7 @@ static bool showsInstructions(const Form1 &window)
            shownPicture(window) == programPicture;
 }
 
-// A start directory with the game directory "games/eaw", the add-on folders "addons/one",
-// "addons/two" and "plain", all but "addons/two" described.
+// Game directory "games/eaw"; add-on folders "addons/one", "addons/two" (undescribed), "plain".
 static void makeTree(const TestDir &start)
 {
     makeStart(start);
@@ -78,7 +83,7 @@ private Q_SLOTS:
         auto window = openWindow(start);
         const Form &form = window->form;
 
-        // Searching: a directory without the marker changes the picture, text and File1 only.
+        // A directory without the marker changes the picture, text and File1 only.
         window->Label1->setCaption(u"stale"_s);
         window->Image1->clearPicture();
         click(*window, start.path("plain"));
@@ -155,7 +160,7 @@ private Q_SLOTS:
         connect(window->Dir1, &ListView::mousePressed, this,
                 [&] { loadAtPress.append(window->Command1->isEnabled()); });
 
-        // Where the list does not stand in the start directory, a press leaves Load alone.
+        // Outside the start directory a press leaves Load alone.
         open(*window, start.path("addons"));
         click(*window, start.path("addons/one"));
         QVERIFY(window->Command1->isEnabled());
@@ -201,8 +206,7 @@ private Q_SLOTS:
         QCOMPARE(messages.texts(), QStringList());
     }
 
-    // A folder deleted after the list showed it: the click or press reports it, and Load,
-    // which would record the selected folder, cannot be pressed.
+    // A folder deleted after it was listed: reported, and Load cannot record it.
     void folderGone()
     {
         TestDir start;

@@ -1,30 +1,32 @@
+// The preview of an add-on folder: its own picture and description, or the program's.
 #include "browse/preview.h"
-#include "browsing.h"
 #include "messages.h"
 #include "widgets/filelistbox.h"
 #include "widgets/textlabel.h"
+#include "windowdriver.h"
+
+#include <QTest>
+
+#include <filesystem>
 
 using namespace Qt::StringLiterals;
 
 // The files of an add-on folder by name; a name that ends in "/" is a directory.
 using Files = QMap<QString, QByteArray>;
-
-// Stands for the instruction text, which the window builds itself.
 static const QString instructions = u"(instructions)"_s;
 
-// Opens the window on a start directory holding "game" and the add-on folder "addon", and
-// discovers the game directory.
+// A one-pixel GIF, a format Qt reads but does not write.
+static QByteArray gifBytes()
+{
+    return QByteArray::fromBase64("R0lGODlhAQABAIAAAP///wAAACH5BAEAAAAALAAAAAABAAEAAAICRAEAOw==");
+}
+
 static std::unique_ptr<Form1> openDiscovered(const TestDir &start)
 {
     makeStart(start);
     start.write("game/eaw.ini");
     start.write("addon/addon.dat", "addon");
-    auto window = openWindow(start);
-    click(*window, start.path("game"));
-    if (!window->form.EAWfound) {
-        QTest::qFail("the game directory was not found", __FILE__, __LINE__);
-    }
-    return window;
+    return openWindow(start, "game");
 }
 
 class Preview : public QObject
@@ -73,13 +75,8 @@ private Q_SLOTS:
         auto window = openDiscovered(start);
         for (auto file = files.cbegin(); file != files.cend(); ++file) {
             const std::string name = "addon/" + file.key().toStdString();
-            if (name.ends_with('/')) {
-                start.mkdir(name);
-            } else {
-                start.write(name, file.value().toStdString());
-            }
+            name.ends_with('/') ? start.mkdir(name) : start.write(name, file->toStdString());
         }
-
         click(*window, start.path("addon"));
         QCOMPARE(messages.texts(), QStringList());
         QCOMPARE(shownPicture(*window), picture);
@@ -88,7 +85,6 @@ private Q_SLOTS:
         QCOMPARE(window->Label1->textFormat(), Qt::PlainText);
     }
 
-    // A preview that fails reports the file and the reason and stops at that step.
     void failures_data()
     {
         QTest::addColumn<QString>("failed");
@@ -99,6 +95,7 @@ private Q_SLOTS:
             << u"addon/contents.txt"_s << u"Input/output error"_s << folderPicture;
     }
 
+    // A preview that fails reports the file and the reason and stops at that step.
     void failures()
     {
         QFETCH(QString, failed);
@@ -112,16 +109,15 @@ private Q_SLOTS:
             start.write("addon/contents.txt", "never shown");
         } else {
             start.write("addon/mypic", pictureBytes().toStdString());
-            // A file whose bytes cannot be read, whoever reads them.
+            // Reading this link's target fails even for root.
             std::filesystem::create_symlink("/proc/self/mem", start.path("addon/contents.txt"));
         }
 
         click(*window, start.path("addon"));
         const QString message = messages.only();
+        const QString path = QString::fromStdString(start.path(failed.toStdString()));
         QVERIFY2(message.startsWith(u"Cannot "_s), qPrintable(message));
-        QVERIFY2(message.contains(
-                     u"\"%1\": "_s.arg(QString::fromStdString(start.path(failed.toStdString())))),
-                 qPrintable(message));
+        QVERIFY2(message.contains(u"\"%1\": "_s.arg(path)), qPrintable(message));
         QVERIFY2(message.endsWith(reason), qPrintable(message));
         QCOMPARE(shownPicture(*window), picture);
         QCOMPARE(window->Label1->caption(), window->form.Eawtext);
