@@ -4,11 +4,7 @@
 
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using Names = std::vector<std::string>;
@@ -60,7 +56,7 @@ private Q_SLOTS:
         QTest::newRow("not UTF-8") << Names{"/g/caf\xE9", "/\xFF"} << "/g/caf\xE9\r\n/\xFF\r\n"_ba;
     }
 
-    // Replaces what was there, leaves nothing else beside it, and reads back the same.
+    // Replaces the old file, leaves nothing beside it, and reads back the same.
     void writes()
     {
         QFETCH(Names, folders);
@@ -75,37 +71,31 @@ private Q_SLOTS:
         QCOMPARE(read, folders);
     }
 
-    void readOnlyFileIsKept()
+    void failedWriteKeepsOldFile_data()
     {
-        TestDir dir;
-        dir.write(listName, "/g/old\r\n");
-        QCOMPARE(::chmod(dir.path(listName).c_str(), 0444), 0);
-        const Outcome failed = writeLoadedFolders(dir.path(listName), {"/g/new"});
-        QVERIFY(failed);
-        QCOMPARE(failed->path, dir.path(listName));
-        QCOMPARE(failed->reason, u"Permission denied"_s);
-        QCOMPARE(dir.read(listName), "/g/old\r\n");
-        QCOMPARE(dir.names(), Names{listName});
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("read-only") << true << u"Permission denied"_s;
+        QTest::newRow("disk full half-way") << false << u"File too large"_s;
     }
 
-    // A disk that fills half-way through the write leaves the old file whole.
-    void fullDiskKeepsOldFile()
+    void failedWriteKeepsOldFile()
     {
+        QFETCH(bool, readOnly);
+        QFETCH(QString, reason);
         TestDir dir;
         dir.write(listName, "/g/old\r\n");
-        const pid_t child = ::fork();
-        if (child == 0) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{16, 16};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-            const Outcome failed =
-                writeLoadedFolders(dir.path(listName), Names(100, "/games/add-on folder"));
-            ::_exit(!failed ? 2 : failed->reason == u"File too large"_s ? 0 : 3);
-        }
-        int status = 0;
-        QCOMPARE(::waitpid(child, &status, 0), child);
-        QVERIFY(WIFEXITED(status));
-        QCOMPARE(WEXITSTATUS(status), 0);
+        const std::string path = dir.path(listName);
+        QCOMPARE(::chmod(path.c_str(), readOnly ? 0444 : 0644), 0);
+        QCOMPARE(inChild([&] {
+                     if (!readOnly) {
+                         limitFileSize(16);
+                     }
+                     const Outcome failed =
+                         writeLoadedFolders(path, Names(100, "/g/add-on folder"));
+                     return failed && failed->path == path && failed->reason == reason ? 0 : 1;
+                 }),
+                 0);
         QCOMPARE(dir.read(listName), "/g/old\r\n");
         QCOMPARE(dir.names(), Names{listName});
     }
