@@ -3,8 +3,8 @@
 #include "widgets/dirlistbox.h"
 #include "widgets/entrymodel.h"
 #include "widgets/filelistbox.h"
+#include "windowdriver.h"
 
-#include <QScopeGuard>
 #include <QTest>
 
 #include <algorithm>
@@ -15,35 +15,17 @@
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
-using namespace std::string_literals;
-using Names = std::vector<std::string>;
 Q_DECLARE_METATYPE(Names)
-
 namespace fs = std::filesystem;
 
-static Names sorted(Names names)
-{
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-template <typename List> static Names entriesOf(const List &list)
+static Names entriesOf(const DirListBox &list)
 {
     Names names;
     for (int i = 0; i < list.count(); ++i) {
         names.push_back(list.entry(i));
     }
-    return sorted(names);
-}
-
-static void makeSocket(const std::string &path)
-{
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    path.copy(address.sun_path, sizeof address.sun_path - 1);
-    QVERIFY(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
-    ::close(fd);
+    std::ranges::sort(names);
+    return names;
 }
 
 class ListContract : public QObject
@@ -54,14 +36,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<Names>("expected");
-        const Names all{"EAW.INI", "readme", "a.txt", "b.TXT", "ab.txt", "mypic", "contents.txt"};
-        QTest::newRow("*.* takes names without a dot") << u"*.*"_s << all;
+        QTest::newRow("*.* takes names without a dot")
+            << u"*.*"_s << Names{"EAW.INI", "a.txt", "ab.txt", "b.TXT", "mypic", "readme"};
         QTest::newRow("eaw.ini finds EAW.INI") << u"eaw.ini"_s << Names{"EAW.INI"};
         QTest::newRow("a name without a dot") << u"MYPIC"_s << Names{"mypic"};
         QTest::newRow("? is one character") << u"?.txt"_s << Names{"a.txt", "b.TXT"};
-        QTest::newRow("a*.*") << u"a*.*"_s << Names{"a.txt", "ab.txt"};
         QTest::newRow(".* takes no extension") << u"readme.*"_s << Names{"readme"};
-        QTest::newRow("star inside") << u"*a*"_s << Names{"EAW.INI", "readme", "a.txt", "ab.txt"};
+        QTest::newRow("star inside") << u"*a*"_s << Names{"EAW.INI", "a.txt", "ab.txt", "readme"};
         QTest::newRow("longer than the name") << u"eaw.ini.bak"_s << Names{};
     }
 
@@ -70,20 +51,18 @@ private Q_SLOTS:
         QFETCH(QString, pattern);
         QFETCH(Names, expected);
         TestDir dir;
-        for (const char *name : {"EAW.INI", "readme", "a.txt", "b.TXT", "ab.txt", "mypic",
-                                 "contents.txt", ".hidden.txt", ".profile"}) {
+        for (const char *name :
+             {"EAW.INI", "readme", "a.txt", "b.TXT", "ab.txt", "mypic", ".h.txt"}) {
             dir.write(name, "x");
         }
         dir.mkdir("folder.txt");
-
         FileListBox box;
         QVERIFY(!box.setPath(dir.path()));
         QVERIFY(!box.setPattern(pattern.toStdString()));
-        QCOMPARE(entriesOf(box), sorted(expected));
-        QCOMPARE(box.entries()->rowCount(), box.count());
+        QCOMPARE(listed(box), expected);
     }
 
-    // Only what a copy can read like a file is listed; a FIFO would hang the copy.
+    // Only what a copy can read like a file is listed: a FIFO would hang the copy.
     void whatIsListed()
     {
         TestDir dir;
@@ -97,43 +76,40 @@ private Q_SLOTS:
         fs::create_symlink("nowhere", dir.path("broken link"));
         QCOMPARE(::mkfifo(dir.path("fifo").c_str(), 0600), 0);
         fs::create_symlink("fifo", dir.path("link to fifo"));
-        makeSocket(dir.path("socket"));
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{.sun_family = AF_UNIX, .sun_path = {}};
+        dir.path("socket").copy(address.sun_path, sizeof address.sun_path - 1);
+        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        ::close(fd);
 
         FileListBox files;
         QVERIFY(!files.setPath(dir.path()));
-        QCOMPARE(entriesOf(files), (Names{"file", "link to file", "link to hidden"}));
+        QCOMPARE(listed(files), (Names{"file", "link to file", "link to hidden"}));
         QCOMPARE(files.entry(3), std::string());
-        QCOMPARE(files.entry(40000), std::string());
         QCOMPARE(files.entry(-1), std::string());
         DirListBox folders;
         QVERIFY(!folders.setPath(dir.path()));
         QCOMPARE(entriesOf(folders), (Names{dir.path("folder"), dir.path("link to folder")}));
     }
 
+    // Names that are not UTF-8 are kept byte for byte and shown with replacement characters.
     void namesNotUtf8()
     {
         TestDir dir;
         dir.write("caf\xE9.txt", "x");
         dir.mkdir("d\xFF");
-        // QTemporaryDir cannot remove names that are not UTF-8.
-        const auto cleanUp = qScopeGuard([&] {
-            fs::remove(dir.path("caf\xE9.txt"));
-            fs::remove(dir.path("d\xFF"));
-        });
-
         FileListBox files;
         QVERIFY(!files.setPath(dir.path()));
         QVERIFY(!files.setPattern("CAF?.TXT"));
-        QCOMPARE(entriesOf(files), Names{"caf\xE9.txt"});
+        QCOMPARE(listed(files), Names{"caf\xE9.txt"});
         QCOMPARE(files.entries()->index(0).data().toString(), u"caf\uFFFD.txt"_s);
-
         DirListBox folders;
         QVERIFY(!folders.setPath(dir.path()));
-        QCOMPARE(entriesOf(folders), Names{dir.path("d\xFF")});
         QVERIFY(!folders.setPath(folders.entry(0)));
         QCOMPARE(folders.entry(-1), dir.path("d\xFF"));
     }
 
+    // -1 is the directory itself, then each parent up to the root, then nothing.
     void directoryEntries()
     {
         TestDir dir;
@@ -144,22 +120,15 @@ private Q_SLOTS:
         QCOMPARE(list.path(), dir.path("a/b"));
         QCOMPARE(list.selectedIndex(), -1);
         QCOMPARE(entriesOf(list), (Names{dir.path("a/b/c"), dir.path("a/b/x")}));
-
-        // -1 is the directory itself, then each parent up to the root, then nothing.
         int index = -1;
-        for (fs::path up = dir.path("a/b");; up = up.parent_path(), --index) {
-            QCOMPARE(list.entry(index), up.native());
-            if (up == up.root_path()) {
-                break;
-            }
+        for (fs::path up = dir.path("a/b"); up != up.root_path(); up = up.parent_path()) {
+            QCOMPARE(list.entry(index--), up.native());
         }
+        QCOMPARE(list.entry(index), std::string("/"));
         QCOMPARE(list.entry(index - 1), std::string());
         QCOMPARE(list.entry(list.count()), std::string());
         QCOMPARE(list.entries()->rowCount(), list.count() - index);
-
         QVERIFY(!list.setPath("/"));
-        QCOMPARE(list.entry(-1), "/"s);
-        QCOMPARE(list.entry(-2), std::string());
         QVERIFY(fs::is_directory(list.entry(0)) && !list.entry(0).starts_with("//"));
     }
 
@@ -180,26 +149,20 @@ private Q_SLOTS:
         dir.write("file");
         dir.mkdir("folder");
         const std::string path = dir.path(target.toStdString());
-
         FileListBox files;
-        QVERIFY(!files.setPath(dir.path()));
-        Outcome failed = files.setPath(path);
-        QVERIFY(failed);
-        QCOMPARE(failed->path, path);
-        QCOMPARE(failed->reason, reason);
-        QCOMPARE(files.path(), dir.path());
-        QCOMPARE(entriesOf(files), Names{"file"});
-        QCOMPARE(files.entries()->rowCount(), 1);
-
         DirListBox folders;
-        QVERIFY(!folders.setPath(dir.path()));
+        QVERIFY(!files.setPath(dir.path()) && !folders.setPath(dir.path()));
         const int rows = folders.entries()->rowCount();
-        failed = folders.setPath(path);
-        QVERIFY(failed);
-        QCOMPARE(failed->reason, reason);
+        for (const Outcome &failed : {files.setPath(path), folders.setPath(path)}) {
+            QVERIFY(failed);
+            QCOMPARE(failed->path, path);
+            QCOMPARE(failed->reason, reason);
+        }
+        QCOMPARE(files.path(), dir.path());
+        QCOMPARE(listed(files), Names{"file"});
+        QCOMPARE(files.entries()->rowCount(), 1);
         QCOMPARE(folders.path(), dir.path());
-        QCOMPARE(folders.entry(-1), dir.path());
-        QCOMPARE(folders.entry(0), dir.path("folder"));
+        QCOMPARE(entriesOf(folders), Names{dir.path("folder")});
         QCOMPARE(folders.entries()->rowCount(), rows);
     }
 };

@@ -10,11 +10,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include <memory>
-
 using namespace Qt::StringLiterals;
-
-enum Kind { Directories, Items };
 
 // A button, a directory list on a folder holding a, b and c, and a list box of three items.
 struct Lists
@@ -24,51 +20,41 @@ struct Lists
     QPushButton *button = new QPushButton(u"before"_s, &window);
     DirListBox *dirs = new DirListBox(&window);
     ListBox *items = new ListBox(&window);
+    bool directories;
+    ListView *view;
 
-    Lists()
+    explicit Lists(bool directories) : directories(directories)
     {
+        view = directories ? static_cast<ListView *>(dirs) : items;
         for (const char *name : {"a", "b", "c"}) {
             dir.mkdir(name);
+            items->addItem(name);
         }
         (void)dirs->setPath(dir.path());
-        for (const char *item : {"one", "two", "three"}) {
-            items->addItem(item);
-        }
         auto *layout = new QVBoxLayout(&window);
-        layout->addWidget(button);
-        layout->addWidget(dirs);
-        layout->addWidget(items);
+        for (QWidget *widget : {static_cast<QWidget *>(button), static_cast<QWidget *>(dirs),
+                                static_cast<QWidget *>(items)}) {
+            layout->addWidget(widget);
+        }
         window.show();
         QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
     }
-
-    ListView *view(int kind) const
+    int selected() const { return directories ? dirs->selectedIndex() : items->selectedIndex(); }
+    QSignalSpy clicks() const
     {
-        return kind == Directories ? static_cast<ListView *>(dirs) : items;
+        return directories ? QSignalSpy(dirs, &DirListBox::clicked)
+                           : QSignalSpy(items, &ListBox::clicked);
     }
-    // The row that shows entry 0: a directory list shows the path above its subdirectories.
-    int firstRow(int kind) const
+    // Where entry `entry` shows: a directory list shows the path above its subdirectories.
+    QPoint pointAt(int entry) const
     {
-        return kind == Directories ? dirs->entries()->rowCount() - dirs->count() : 0;
+        const int first = directories ? dirs->entries()->rowCount() - dirs->count() : 0;
+        return view->visualRect(view->model()->index(first + entry, 0)).center();
     }
-    int selected(int kind) const
+    void click(int entry, Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers keys = {})
     {
-        return kind == Directories ? dirs->selectedIndex() : items->selectedIndex();
-    }
-    std::unique_ptr<QSignalSpy> clicks(int kind) const
-    {
-        return kind == Directories ? std::make_unique<QSignalSpy>(dirs, &DirListBox::clicked)
-                                   : std::make_unique<QSignalSpy>(items, &ListBox::clicked);
-    }
-    QPoint pointAt(int kind, int entry) const
-    {
-        ListView *list = view(kind);
-        return list->visualRect(list->model()->index(firstRow(kind) + entry, 0)).center();
-    }
-    void click(int kind, int entry, Qt::MouseButton button = Qt::LeftButton,
-               Qt::KeyboardModifiers modifiers = {}) const
-    {
-        QTest::mouseClick(view(kind)->viewport(), button, modifiers, pointAt(kind, entry));
+        QTest::mouseClick(view->viewport(), button, keys, pointAt(entry));
     }
 };
 
@@ -78,129 +64,115 @@ class ListEvents : public QObject
 private Q_SLOTS:
     void bothLists_data()
     {
-        QTest::addColumn<int>("kind");
-        QTest::newRow("directory list") << int(Directories);
-        QTest::newRow("list box") << int(Items);
+        QTest::addColumn<bool>("directories");
+        QTest::newRow("directory list") << true;
+        QTest::newRow("list box") << false;
     }
 
     void click_data() { bothLists_data(); }
     void click()
     {
-        QFETCH(int, kind);
-        Lists lists;
-        QVERIFY(QTest::qWaitForWindowExposed(&lists.window));
-        const auto clicks = lists.clicks(kind);
+        QFETCH(bool, directories);
+        Lists lists(directories);
+        QSignalSpy clicks = lists.clicks();
         QStringList order;
-        connect(lists.view(kind), &ListView::mousePressed, this, [&] { order << u"press"_s; });
-        connect(lists.view(kind), &ListView::rowChosen, this, [&] { order << u"click"_s; });
-        QSignalSpy presses(lists.view(kind), &ListView::mousePressed);
+        connect(lists.view, &ListView::mousePressed, this, [&] { order << u"press"_s; });
+        connect(lists.view, &ListView::rowChosen, this, [&] { order << u"click"_s; });
+        QSignalSpy presses(lists.view, &ListView::mousePressed);
 
-        lists.click(kind, 1, Qt::LeftButton, Qt::ShiftModifier);
-        QCOMPARE(clicks->count(), 1);
-        QCOMPARE(lists.selected(kind), 1);
+        lists.click(1, Qt::LeftButton, Qt::ShiftModifier);
+        QCOMPARE(lists.selected(), 1);
         QCOMPARE(order, (QStringList{u"press"_s, u"click"_s}));
-        QCOMPARE(presses.count(), 1);
         QCOMPARE(presses[0][0].value<Qt::MouseButton>(), Qt::LeftButton);
         QCOMPARE(presses[0][1].value<Qt::KeyboardModifiers>(), Qt::ShiftModifier);
-        QCOMPARE(presses[0][2].toPoint(), lists.pointAt(kind, 1));
+        QCOMPARE(presses[0][2].toPoint(), lists.pointAt(1));
         QCOMPARE(lists.dirs->path(), lists.dir.path());
-
-        // The user can choose the chosen entry again.
-        lists.click(kind, 1);
-        QCOMPARE(clicks->count(), 2);
-        QCOMPARE(lists.selected(kind), 1);
+        lists.click(1); // the chosen entry again
+        QCOMPARE(clicks.count(), 2);
 
         // Another button only reports the press.
-        lists.click(kind, 2, Qt::RightButton);
+        lists.click(2, Qt::RightButton);
         QCOMPARE(presses.count(), 3);
         QCOMPARE(presses[2][0].value<Qt::MouseButton>(), Qt::RightButton);
-        QCOMPARE(clicks->count(), 2);
-        QCOMPARE(lists.selected(kind), 1);
+        QCOMPARE(clicks.count(), 2);
+        QCOMPARE(lists.selected(), 1);
 
         // Arrow keys choose too, unless they move nothing (entry 2 is the last).
-        QTest::keyClick(lists.view(kind), Qt::Key_Down);
-        QTest::keyClick(lists.view(kind), Qt::Key_Down);
-        QCOMPARE(clicks->count(), 3);
-        QCOMPARE(lists.selected(kind), 2);
-        QTest::keyClick(lists.view(kind), Qt::Key_Up);
-        QCOMPARE(clicks->count(), 4);
-        QCOMPARE(lists.selected(kind), 1);
+        QTest::keyClick(lists.view, Qt::Key_Down);
+        QTest::keyClick(lists.view, Qt::Key_Down);
+        QCOMPARE(clicks.count(), 3);
+        QCOMPARE(lists.selected(), 2);
+        QTest::keyClick(lists.view, Qt::Key_Up);
+        QCOMPARE(clicks.count(), 4);
+        QCOMPARE(lists.selected(), 1);
     }
 
     // A double click is a click and then an open: the open itself reports nothing.
     void doubleClickOpens()
     {
-        Lists lists;
-        QVERIFY(QTest::qWaitForWindowExposed(&lists.window));
-        const auto clicks = lists.clicks(Directories);
-        ListView *view = lists.view(Directories);
-        const QPoint b = lists.pointAt(Directories, 1);
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, b);
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, b);
-        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, b);
+        Lists lists(true);
+        QSignalSpy clicks = lists.clicks();
+        QTest::mouseClick(lists.view->viewport(), Qt::LeftButton, {}, lists.pointAt(1));
+        QTest::mouseDClick(lists.view->viewport(), Qt::LeftButton, {}, lists.pointAt(1));
         QCOMPARE(lists.dirs->path(), lists.dir.path("b"));
         QCOMPARE(lists.dirs->selectedIndex(), -1);
-        QCOMPARE(clicks->count(), 1);
+        QCOMPARE(clicks.count(), 1);
 
         // Up chooses the parent; Enter opens it.
-        view->setFocus();
-        QTest::keyClick(view, Qt::Key_Up);
-        QCOMPARE(clicks->count(), 2);
+        lists.view->setFocus();
+        QTest::keyClick(lists.view, Qt::Key_Up);
         QCOMPARE(lists.dirs->selectedIndex(), -2);
-        QTest::keyClick(view, Qt::Key_Return);
+        QTest::keyClick(lists.view, Qt::Key_Return);
         QCOMPARE(lists.dirs->path(), lists.dir.path());
-        QCOMPARE(lists.dirs->selectedIndex(), -1);
-        QCOMPARE(clicks->count(), 2);
+        QCOMPARE(clicks.count(), 2);
     }
 
     // Arriving by Tab is not a choice; the first arrow key after it chooses the first entry.
     void tabFocus_data() { bothLists_data(); }
     void tabFocus()
     {
-        QFETCH(int, kind);
-        Lists lists;
-        QVERIFY(QTest::qWaitForWindowActive(&lists.window));
-        const auto clicks = lists.clicks(kind);
-        const int before = lists.selected(kind);
-        QCOMPARE(before, -1);
+        QFETCH(bool, directories);
+        Lists lists(directories);
+        QSignalSpy clicks = lists.clicks();
         lists.button->setFocus();
-        for (int i = 0; i < 3 && QApplication::focusWidget() != lists.view(kind); ++i) {
+        for (int i = 0; i < 3 && QApplication::focusWidget() != lists.view; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
-        QCOMPARE(QApplication::focusWidget(), lists.view(kind));
-        QCOMPARE(clicks->count(), 0);
-        QCOMPARE(lists.selected(kind), before);
-        QTest::keyClick(lists.view(kind), Qt::Key_Down);
-        QCOMPARE(clicks->count(), 1);
-        QCOMPARE(lists.selected(kind), 0);
+        QCOMPARE(QApplication::focusWidget(), lists.view);
+        QCOMPARE(clicks.count(), 0);
+        QCOMPARE(lists.selected(), -1);
+        QTest::keyClick(lists.view, Qt::Key_Down);
+        QCOMPARE(clicks.count(), 1);
+        QCOMPARE(lists.selected(), 0);
     }
 
     void programChanges()
     {
-        Lists lists;
-        QVERIFY(QTest::qWaitForWindowExposed(&lists.window));
-        const auto dirClicks = lists.clicks(Directories);
-        const auto itemClicks = lists.clicks(Items);
-
-        lists.click(Directories, 1);
+        Lists lists(true);
+        QSignalSpy dirClicks(lists.dirs, &DirListBox::clicked);
+        QSignalSpy itemClicks(lists.items, &ListBox::clicked);
+        lists.click(1);
         QVERIFY(!lists.dirs->setPath(lists.dir.path("a")));
         QCOMPARE(lists.dirs->selectedIndex(), -1);
         QVERIFY(!lists.dirs->setPath(lists.dir.path()));
-        lists.dirs->selectRow(lists.firstRow(Directories) + 2);
+        lists.dirs->selectRow(lists.dirs->entries()->rowCount() - 1);
 
-        lists.click(Items, 1);
-        lists.items->addItem("four");
+        const auto clickItem = [&](int row) {
+            QTest::mouseClick(
+                lists.items->viewport(), Qt::LeftButton, {},
+                lists.items->visualRect(lists.items->model()->index(row, 0)).center());
+        };
+        clickItem(1);
+        lists.items->addItem("d");
         lists.items->selectRow(3);
         lists.items->removeItem(3);
         QCOMPARE(lists.items->selectedIndex(), -1);
-        lists.click(Items, 1);
+        clickItem(1);
         lists.items->removeItem(1);
-        QCOMPARE(lists.items->count(), 2);
-        QCOMPARE(lists.items->item(1), "three");
+        QCOMPARE(lists.items->item(1), "c");
         QCOMPARE(lists.items->selectedIndex(), -1);
-
-        QCOMPARE(dirClicks->count(), 1);
-        QCOMPARE(itemClicks->count(), 2);
+        QCOMPARE(dirClicks.count(), 1);
+        QCOMPARE(itemClicks.count(), 2);
     }
 };
 
