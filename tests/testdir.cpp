@@ -89,18 +89,9 @@ void limitFileSize(long bytes)
     ::setrlimit(RLIMIT_FSIZE, &limit);
 }
 
-Immutable::Immutable(std::string path) : path_(std::move(path)), set_(flag(true)) {}
-
-Immutable::~Immutable()
+bool setImmutable(const std::string &path, bool on)
 {
-    if (set_) {
-        flag(false);
-    }
-}
-
-bool Immutable::flag(bool on) const
-{
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     int flags = 0;
     bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
     flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;

@@ -32,17 +32,5 @@ int inChild(const std::function<int()> &body);
 // Limits the size of files this process writes, which holds root too: a full disk.
 void limitFileSize(long bytes);
 
-// Makes a file immutable (chattr +i), which even root cannot replace or delete, while it lives.
-class Immutable
-{
-public:
-    explicit Immutable(std::string path);
-    ~Immutable();
-    Immutable(const Immutable &) = delete;
-    bool isSet() const { return set_; }
-
-private:
-    bool flag(bool on) const;
-    std::string path_;
-    bool set_ = false;
-};
+// Sets or clears a file's immutable flag (chattr +i), which stops root too; false if it cannot.
+bool setImmutable(const std::string &path, bool on);

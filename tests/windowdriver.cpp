@@ -50,12 +50,15 @@ std::unique_ptr<Form1> openWindow(const TestDir &start, const std::string &game)
     return window;
 }
 
-void clickRow(ListView *list, int row, Qt::MouseButton button)
+// Where a row of a list shows, scrolled into view.
+static QPoint pointOf(ListView *list, int row)
 {
     const QModelIndex index = list->model()->index(row, 0);
-    QVERIFY2(index.isValid(), "no such row");
+    if (!index.isValid()) {
+        QTest::qFail("no such row", __FILE__, __LINE__);
+    }
     list->scrollTo(index);
-    QTest::mouseClick(list->viewport(), button, {}, list->visualRect(index).center());
+    return list->visualRect(index).center();
 }
 
 // The row of the directory list that shows a full path.
@@ -71,6 +74,11 @@ static int rowOf(DirListBox &list, const std::string &path)
     return -1;
 }
 
+void clickRow(ListView *list, int row, Qt::MouseButton button)
+{
+    QTest::mouseClick(list->viewport(), button, {}, pointOf(list, row));
+}
+
 void click(Form1 &window, const std::string &path, Qt::MouseButton button)
 {
     clickRow(window.Dir1, rowOf(*window.Dir1, path), button);
@@ -78,10 +86,8 @@ void click(Form1 &window, const std::string &path, Qt::MouseButton button)
 
 void open(Form1 &window, const std::string &path)
 {
-    const QModelIndex index = window.Dir1->model()->index(rowOf(*window.Dir1, path), 0);
-    window.Dir1->scrollTo(index);
-    QTest::mouseDClick(window.Dir1->viewport(), Qt::LeftButton, {},
-                       window.Dir1->visualRect(index).center());
+    const QPoint point = pointOf(window.Dir1, rowOf(*window.Dir1, path));
+    QTest::mouseDClick(window.Dir1->viewport(), Qt::LeftButton, {}, point);
 }
 
 void clickLoad(Form1 &window)

@@ -1,13 +1,14 @@
 // Load: what it copies into the game directory, what it records, and what a failure leaves.
+#include "install/filecopy.h"
 #include "messages.h"
 #include "widgets/listbox.h"
 #include "windowdriver.h"
 
+#include <QScopeGuard>
 #include <QTest>
 
-#include <filesystem>
-#include <optional>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -94,8 +95,8 @@ private Q_SLOTS:
         if (fault == u"read-only") {
             QCOMPARE(::chmod(start.path("EAW/b").c_str(), 0444), 0);
         }
-        std::optional<Immutable> frozen;
-        if (fault == u"immutable" && !frozen.emplace(start.path("EAW/b")).isSet()) {
+        const auto thaw = qScopeGuard([&] { setImmutable(start.path("EAW/b"), false); });
+        if (fault == u"immutable" && !setImmutable(start.path("EAW/b"), true)) {
             QSKIP("this file system cannot make a file immutable");
         }
         auto window = openWindow(start, "EAW");
@@ -115,7 +116,7 @@ private Q_SLOTS:
         QCOMPARE(window->List1->count(), 1);
         QCOMPARE(start.read("FoldersLoaded.txt"), before);
 
-        frozen.reset();
+        setImmutable(start.path("EAW/b"), false);
         if (fault == u"directory") {
             QVERIFY(std::filesystem::remove(start.path("EAW/b")));
         }
@@ -127,6 +128,44 @@ private Q_SLOTS:
         QCOMPARE(start.names("EAW"), (Names{"a", "b", "c", "eaw.ini"}));
         QCOMPARE(start.read("EAW/b"), "new");
         QCOMPARE(start.read("FoldersLoaded.txt"), before + start.path("a") + "\r\n");
+    }
+
+    // What only a direct copy shows: a link is replaced, and a full disk leaves the old file.
+    // A link in the game directory is replaced; the file it pointed to is untouched.
+    void replacesLink()
+    {
+        TestDir dir;
+        dir.write("addon/x.dat", "new");
+        dir.write("outside.dat", "outside");
+        dir.mkdir("game");
+        const std::string target = dir.path("game/x.dat");
+        QCOMPARE(::symlink(dir.path("outside.dat").c_str(), target.c_str()), 0);
+
+        QVERIFY(!installFile(dir.path("addon/x.dat"), target));
+        struct stat status = {};
+        QCOMPARE(::lstat(target.c_str(), &status), 0);
+        QVERIFY(S_ISREG(status.st_mode));
+        QCOMPARE(dir.read("game/x.dat"), "new");
+        QCOMPARE(dir.read("outside.dat"), "outside");
+        QVERIFY(!leftTemporary(dir.path("game")));
+    }
+
+    void fullDiskKeepsOldFile()
+    {
+        TestDir dir;
+        dir.write("addon/big.dat", std::string(1 << 20, 'n'));
+        dir.write("game/big.dat", "old");
+        const std::string target = dir.path("game/big.dat");
+        const QString expected =
+            u"Cannot copy to \"%1\": File too large"_s.arg(QString::fromStdString(target));
+        QCOMPARE(inChild([&] {
+                     limitFileSize(64 * 1024);
+                     const Outcome failed = installFile(dir.path("addon/big.dat"), target);
+                     return !failed ? 2 : failed->message() == expected ? 0 : 3;
+                 }),
+                 0);
+        QCOMPARE(dir.read("game/big.dat"), "old");
+        QVERIFY(!leftTemporary(dir.path("game")));
     }
 };
 

@@ -4,12 +4,12 @@
 #include "widgets/listbox.h"
 #include "windowdriver.h"
 
+#include <QScopeGuard>
 #include <QTest>
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <optional>
 #include <random>
 #include <sys/stat.h>
 
@@ -29,13 +29,8 @@ static std::string lines(const TestDir &start, const Names &folders)
 // What a file list shows: regular files, or links to them, that are not hidden.
 static Names listedFiles(const std::string &directory)
 {
-    Names names;
-    for (const auto &entry : fs::directory_iterator(directory)) {
-        const std::string name = entry.path().filename().native();
-        if (!name.starts_with('.') && entry.is_regular_file()) {
-            names.push_back(name);
-        }
-    }
+    Names names = filesIn(directory);
+    std::erase_if(names, [](const std::string &name) { return name.starts_with('.'); });
     return names;
 }
 
@@ -150,8 +145,8 @@ private Q_SLOTS:
         if (fault == u"read-only") {
             QCOMPARE(::chmod(start.path("EAW/y").c_str(), 0444), 0);
         }
-        std::optional<Immutable> frozen;
-        if (fault == u"immutable" && !frozen.emplace(start.path("EAW/y")).isSet()) {
+        const auto thaw = qScopeGuard([&] { setImmutable(start.path("EAW/y"), false); });
+        if (fault == u"immutable" && !setImmutable(start.path("EAW/y"), true)) {
             QSKIP("this file system cannot make a file immutable");
         }
         if (fault == u"gone") {
@@ -170,7 +165,7 @@ private Q_SLOTS:
         QCOMPARE(window->File1->path(), start.path("c"));
         QCOMPARE(window->File1->model()->rowCount(), 2);
 
-        frozen.reset();
+        setImmutable(start.path("EAW/y"), false);
         fault == u"gone" ? start.write("a/y") : (void)::chmod(start.path("EAW/y").c_str(), 0644);
         messages.clear();
         clickRow(window->List1, 0);
