@@ -14,17 +14,30 @@ Messages::Messages() : timer_(std::make_unique<QTimer>())
             // Text from the file system must never be taken for markup.
             const bool plain = box->textFormat() == Qt::PlainText;
             texts_.append(plain ? box->text() : QStringLiteral("(not plain) ") + box->text());
+            read_ = false;
             box->done(QMessageBox::Ok);
         }
     });
     timer_->start();
 }
 
-Messages::~Messages() = default;
+Messages::~Messages()
+{
+    if (!read_) {
+        QTest::qFail(qPrintable(QStringLiteral("unexpected: ") + texts_.join(u'|')), __FILE__,
+                     __LINE__);
+    }
+}
+
+const QStringList &Messages::texts() const
+{
+    read_ = true;
+    return texts_;
+}
 
 QString Messages::only() const
 {
-    if (texts_.size() > 1) {
+    if (texts().size() > 1) {
         QTest::qFail(qPrintable(QStringLiteral("more than one message: ") + texts_.join(u'|')),
                      __FILE__, __LINE__);
     }

@@ -6,20 +6,21 @@
 
 class QTimer;
 
-// Collects the message boxes the window shows while it lives, and closes each at once, so
-// that a test can drive a handler that reports a failure and then read what it said.
+// Collects the text of each message box the window shows while it lives and closes the box at
+// once. A message that the test never read fails the test.
 class Messages
 {
 public:
     Messages();
     ~Messages();
 
-    const QStringList &texts() const { return texts_; }
+    const QStringList &texts() const;
     // The only message shown so far, or an empty text; fails the test if there were more.
     QString only() const;
     void clear() { texts_.clear(); }
 
 private:
     QStringList texts_;
+    mutable bool read_ = true;
     std::unique_ptr<QTimer> timer_;
 };

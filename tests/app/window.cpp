@@ -122,7 +122,6 @@ private Q_SLOTS:
         // A long description neither grows the label nor moves it.
         window.Label1->setCaption(instructions.repeated(20));
         QCOMPARE(window.Label1->geometry(), QRect(212, 180, 147, 249));
-        QVERIFY(messages.texts().isEmpty());
     }
 
     void programPicture_data()
@@ -147,7 +146,6 @@ private Q_SLOTS:
         auto window = openWindow(start);
         QCOMPARE(window->Image1->hasPicture(), shown);
         QCOMPARE(window->Label1->caption(), instructions);
-        QVERIFY(messages.texts().isEmpty());
     }
 
     void tabOrder()
@@ -167,7 +165,6 @@ private Q_SLOTS:
         QCOMPARE(tabCycle(*window), (Widgets{window->File1, window->List1, window->Dir1}));
         QTest::keyClick(window->Dir1, Qt::Key_Backtab);
         QCOMPARE(QApplication::focusWidget(), window->List1);
-        QVERIFY(messages.texts().isEmpty());
     }
 
     void listRoundTrip_data()
@@ -204,7 +201,6 @@ private Q_SLOTS:
         QVERIFY(window->close());
         QCOMPARE(start.read("FoldersLoaded.txt"), written.toStdString());
         QCOMPARE(start.names(), Names{"FoldersLoaded.txt"});
-        QVERIFY(messages.texts().isEmpty());
     }
 
     // A list file that cannot be replaced is reported, as plain text, and the window closes.

@@ -63,7 +63,6 @@ private Q_SLOTS:
         clickLoad(*window);
         QCOMPARE(start.names("EAW"), game);
         QCOMPARE(start.read("FoldersLoaded.txt"), a + a + start.path("empty") + "\r\n");
-        QCOMPARE(messages.texts(), QStringList());
     }
 
     void failedCopy_data()
@@ -124,7 +123,6 @@ private Q_SLOTS:
                          : (void)::chmod(start.path("EAW/b").c_str(), 0644);
         messages.clear();
         clickLoad(*window);
-        QCOMPARE(messages.texts(), QStringList());
         QCOMPARE(start.names("EAW"), (Names{"a", "b", "c", "eaw.ini"}));
         QCOMPARE(start.read("EAW/b"), "new");
         QCOMPARE(start.read("FoldersLoaded.txt"), before + start.path("a") + "\r\n");
