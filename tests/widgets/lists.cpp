@@ -10,7 +10,6 @@
 
 #include <QApplication>
 #include <QPixmap>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
@@ -36,12 +35,11 @@ static Names entriesOf(const DirListBox &list)
     return names;
 }
 
-// A button, a directory list on a folder holding a, b and c, and a list box of three items.
+// A directory list on a folder holding a, b and c, and a list box of three items.
 struct Lists
 {
     TestDir dir;
     QWidget window;
-    QPushButton *button = new QPushButton(u"before"_s, &window);
     DirListBox *dirs = new DirListBox(&window);
     ListBox *items = new ListBox(&window);
     bool directories;
@@ -56,10 +54,8 @@ struct Lists
         }
         (void)dirs->setPath(dir.path());
         auto *layout = new QVBoxLayout(&window);
-        for (QWidget *widget : {static_cast<QWidget *>(button), static_cast<QWidget *>(dirs),
-                                static_cast<QWidget *>(items)}) {
-            layout->addWidget(widget);
-        }
+        layout->addWidget(dirs);
+        layout->addWidget(items);
         window.show();
         QApplication::setActiveWindow(&window);
         QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -220,14 +216,13 @@ private Q_SLOTS:
         QCOMPARE(folders.entries()->rowCount(), rows);
     }
 
-    void bothListControlsdata()
+    void click_data()
     {
         QTest::addColumn<bool>("directories");
         QTest::newRow("directory list") << true;
         QTest::newRow("list box") << false;
     }
 
-    void click_data() { bothListControlsdata(); }
     void click()
     {
         QFETCH(bool, directories);
@@ -283,25 +278,6 @@ private Q_SLOTS:
         QTest::keyClick(lists.view, Qt::Key_Return);
         QCOMPARE(lists.dirs->path(), lists.dir.path());
         QCOMPARE(clicks.count(), 2);
-    }
-
-    // Arriving by Tab is not a choice; the first arrow key after it chooses the first entry.
-    void tabFocus_data() { bothListControlsdata(); }
-    void tabFocus()
-    {
-        QFETCH(bool, directories);
-        Lists lists(directories);
-        QSignalSpy clicks = lists.clicks();
-        lists.button->setFocus();
-        for (int i = 0; i < 3 && QApplication::focusWidget() != lists.view; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        }
-        QCOMPARE(QApplication::focusWidget(), lists.view);
-        QCOMPARE(clicks.count(), 0);
-        QCOMPARE(lists.selected(), -1);
-        QTest::keyClick(lists.view, Qt::Key_Down);
-        QCOMPARE(clicks.count(), 1);
-        QCOMPARE(lists.selected(), 0);
     }
 
     void programChanges()
@@ -375,41 +351,6 @@ private Q_SLOTS:
              {QPoint(0, 0), QPoint(302, 250), QPoint(0, 250), QPoint(302, 0)}) {
             QCOMPARE(shown.pixelColor(point), QColor(Qt::darkGreen));
         }
-    }
-
-    void keepsPictureOnFailure_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("missing") << u"gone"_s << u"No such file or directory"_s;
-        QTest::newRow("not a picture") << u"text"_s << QString();
-        QTest::newRow("empty file") << u"empty"_s << QString();
-        QTest::newRow("a folder") << u"folder"_s << QString();
-    }
-
-    // A picture that cannot be shown is reported; an area showing none stays empty.
-    void keepsPictureOnFailure()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, reason);
-        TestDir dir;
-        dir.write("good", pictureBytes().toStdString());
-        dir.write("text", "<html>not a picture</html>");
-        dir.write("empty");
-        dir.mkdir("folder");
-        const std::string path = dir.path(name.toStdString());
-        PictureArea blank;
-        QVERIFY(blank.showPicture(path));
-        QVERIFY(!blank.hasPicture());
-        PictureArea area;
-        QVERIFY(!area.showPicture(dir.path("good")));
-        const qint64 shown = area.pixmap().cacheKey();
-        const Outcome failed = area.showPicture(path);
-        QVERIFY(failed);
-        QCOMPARE(failed->path, path);
-        QCOMPARE(failed->reason.isEmpty(), false);
-        QVERIFY(reason.isEmpty() || failed->reason == reason);
-        QCOMPARE(area.pixmap().cacheKey(), shown);
     }
 };
 
