@@ -92,11 +92,18 @@ private Q_SLOTS:
         QCOMPARE(start.names("EAW"), (Names{"eaw.ini", "old.txt"}));
         QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"e"}));
 
+        // Removed while the directory list stands in "e" and File1 on the start directory: Load
+        // is enabled and copies the start directory's files.
         start.write("e/old.txt");
+        open(*window, start.path("e"));
+        click(*window, start.path());
         clickRow(window->List1, 0);
         QCOMPARE(start.names("EAW"), Names{"eaw.ini"});
-        QCOMPARE(window->List1->count(), 0);
         QCOMPARE(start.read("FoldersLoaded.txt"), "");
+        QCOMPARE(window->File1->path(), start.path());
+        clickLoad(*window);
+        QCOMPARE(start.names("EAW"), (Names{"FoldersLoaded.txt", "eaw.ini", "outside.txt"}));
+        QCOMPARE(loaded(*window), Names{start.path()});
     }
 
     // The focus arriving by Tab removes nothing; the first arrow key then chooses row 0.
