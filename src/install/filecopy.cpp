@@ -24,8 +24,9 @@ QString copyToAction()
 
 // Copies the rest of `in` to `out`, in the kernel where it can, telling `working` after
 // each piece so that a large file does not keep the window from painting.
-int copyBytes(int in, int out, const std::function<void()> &working)
+int copyBytes(int in, int out, off_t size, const std::function<void()> &working)
 {
+    off_t copied = 0;
     constexpr std::size_t piece = std::size_t(64) << 20;
     bool kernelCopy = true;
     char buffer[1 << 16];
@@ -54,7 +55,9 @@ int copyBytes(int in, int out, const std::function<void()> &working)
         if (done < 0) {
             return errno;
         }
-        if (done == 0) {
+        copied += done;
+        // A file of known size is whole without one more call to find its end.
+        if (done == 0 || (size > 0 && copied >= size)) {
             return 0;
         }
         if (working) {
@@ -105,7 +108,7 @@ Outcome installFile(const std::string &source, const std::string &destination,
         return failure(copyToAction(), destination, error);
     }
 
-    int error = copyBytes(in, out, working);
+    int error = copyBytes(in, out, status.st_size, working);
     ::close(in);
     if (!error && ::fchmod(out, (status.st_mode & 0777) | S_IWUSR) != 0) {
         error = errno;
