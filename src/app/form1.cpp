@@ -127,37 +127,32 @@ void Form1::Dir1_MouseDown(Qt::MouseButton button)
     report(::Dir1_MouseDown(form, button));
 }
 
-void Form1::Command1_Click()
+void Form1::changeGame(const QString &what, Outcome (*handler)(Form &, const Progress &))
 {
     Outcome outcome;
     {
         busy_ = true;
-        BusyWork work(this, tr("Loading"));
-        outcome = ::Command1_Click(
+        BusyWork work(this, what);
+        outcome = handler(
             form, [&work](std::size_t done, std::size_t total) { work.progress(done, total); });
         busy_ = false;
     }
-    report(outcome ? outcome : saveLoadedFolders(form));
+    report(outcome);
+    // Even a handler that stopped at a failure may have changed the list before it.
+    report(saveLoadedFolders(form));
     if (closeWhenDone_) {
         close();
     }
 }
 
+void Form1::Command1_Click()
+{
+    changeGame(tr("Loading"), ::Command1_Click);
+}
+
 void Form1::List1_Click()
 {
-    Outcome outcome;
-    {
-        busy_ = true;
-        BusyWork work(this, tr("Removing"));
-        outcome = ::List1_Click(
-            form, [&work](std::size_t done, std::size_t total) { work.progress(done, total); });
-        busy_ = false;
-    }
-    report(outcome);
-    report(saveLoadedFolders(form));
-    if (closeWhenDone_) {
-        close();
-    }
+    changeGame(tr("Removing"), ::List1_Click);
 }
 
 void Form1::Form_Unload()

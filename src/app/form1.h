@@ -1,5 +1,6 @@
 #pragma once
 
+#include "install/progress.h"
 #include "widgets/directoryfiles.h"
 #include "widgets/failure.h"
 #include "widgets/form.h"
@@ -56,6 +57,8 @@ private:
 
     void centre();
     void report(const Outcome &outcome);
+    // Runs Load or a removal, which may take long, then saves the loaded folders.
+    void changeGame(const QString &what, Outcome (*handler)(Form &, const Progress &));
 
     bool busy_ = false;
     bool closeWhenDone_ = false;
