@@ -77,10 +77,4 @@ QString display(std::string_view bytes)
     return QString::fromLocal8Bit(bytes.data(), qsizetype(bytes.size()));
 }
 
-std::string encode(const QString &text)
-{
-    const QByteArray bytes = text.toLocal8Bit();
-    return std::string(bytes.constData(), std::size_t(bytes.size()));
-}
-
 } // namespace platform

@@ -31,7 +31,4 @@ std::string upper(std::string_view name);
 // Bytes of the system's 8-bit encoding as text to show; invalid bytes become U+FFFD.
 QString display(std::string_view bytes);
 
-// Text as bytes of the system's 8-bit encoding.
-std::string encode(const QString &text);
-
 } // namespace platform
