@@ -66,29 +66,74 @@ int copyBytes(int in, int out, off_t size, const std::function<void()> &working)
     }
 }
 
-// The directory part of a path built by joining a directory and a name.
-std::string directoryOf(const std::string &path)
+// The directory part and the name of a path built by joining a directory and a name.
+std::pair<std::string, std::string> split(const std::string &path)
 {
     const std::size_t slash = path.rfind(platform::separator);
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+    if (slash == std::string::npos) {
+        return {".", path};
+    }
+    return {slash == 0 ? path.substr(0, 1) : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+// Creates a new hidden file in a directory, and says its name.
+int createTemporary(int directory, mode_t mode, std::string &name)
+{
+    static unsigned counter = 0;
+    for (;;) {
+        name = ".kestro-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+        const int fd = ::openat(directory, name.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+}
+
+mode_t currentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
 }
 
 } // namespace
 
-Outcome installFile(const std::string &source, const std::string &destination,
-                    const std::function<void()> &working)
+FolderHandle::FolderHandle(const std::string &path)
+    : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
+      error_(fd_ < 0 ? errno : 0)
 {
+}
+
+FolderHandle::~FolderHandle()
+{
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+Outcome installFile(const FolderHandle &from, const std::string &name, const FolderHandle &into,
+                    const std::string &target, const std::function<void()> &working)
+{
+    const std::string destination = platform::join(into.path(), target);
+    if (into.error()) {
+        return failure(copyToAction(), destination, into.error());
+    }
     struct stat existing;
-    if (::lstat(destination.c_str(), &existing) == 0) {
+    if (::fstatat(into.fd(), target.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         if (S_ISDIR(existing.st_mode)) {
             return failure(copyToAction(), destination, EISDIR);
         }
-        if (platform::isReadOnly(destination)) {
+        if (platform::isReadOnly(into.fd(), target)) {
             return failure(copyToAction(), destination, EACCES);
         }
     }
 
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const std::string source = platform::join(from.path(), name);
+    if (from.error()) {
+        return failure(copyAction(), source, from.error());
+    }
+    const int in = ::openat(from.fd(), name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (in < 0) {
         return failure(copyAction(), source, errno);
     }
@@ -100,8 +145,10 @@ Outcome installFile(const std::string &source, const std::string &destination,
         return failure(copyAction(), source, error);
     }
 
-    std::string temporary = platform::join(directoryOf(destination), ".kestro-XXXXXX");
-    const int out = ::mkostemp(temporary.data(), O_CLOEXEC);
+    // The copy is always the owner's to replace or delete later.
+    const mode_t mode = (status.st_mode & 0777) | S_IWUSR;
+    std::string temporary;
+    const int out = createTemporary(into.fd(), mode, temporary);
     if (out < 0) {
         const int error = errno;
         ::close(in);
@@ -110,7 +157,8 @@ Outcome installFile(const std::string &source, const std::string &destination,
 
     int error = copyBytes(in, out, status.st_size, working);
     ::close(in);
-    if (!error && ::fchmod(out, (status.st_mode & 0777) | S_IWUSR) != 0) {
+    static const mode_t umask = currentUmask();
+    if (!error && (mode & umask) != 0 && ::fchmod(out, mode) != 0) {
         error = errno;
     }
     const struct timespec times[2] = {status.st_atim, status.st_mtim};
@@ -120,12 +168,20 @@ Outcome installFile(const std::string &source, const std::string &destination,
     if (::close(out) != 0 && !error) {
         error = errno;
     }
-    if (!error && ::rename(temporary.c_str(), destination.c_str()) != 0) {
+    if (!error && ::renameat(into.fd(), temporary.c_str(), into.fd(), target.c_str()) != 0) {
         error = errno;
     }
     if (error) {
-        ::unlink(temporary.c_str());
+        ::unlinkat(into.fd(), temporary.c_str(), 0);
         return failure(copyToAction(), destination, error);
     }
     return {};
+}
+
+Outcome installFile(const std::string &source, const std::string &destination,
+                    const std::function<void()> &working)
+{
+    const auto [fromPath, name] = split(source);
+    const auto [intoPath, target] = split(destination);
+    return installFile(FolderHandle(fromPath), name, FolderHandle(intoPath), target, working);
 }

@@ -55,12 +55,13 @@ Outcome Command1_Click(Form &form, const Progress &progress)
         return failed;
     }
     GameNames game(form.EAWFile);
+    const FolderHandle from(form.File1.path());
+    const FolderHandle into(form.EAWFile.path());
     const int count = form.File1.count();
     for (int i = 0; i < count; ++i) {
         const std::string name = form.File1.entry(i);
         const std::string target = game.nameFor(name);
-        const Outcome failed = installFile(platform::join(form.File1.path(), name),
-                                           platform::join(form.EAWFile.path(), target),
+        const Outcome failed = installFile(from, name, into, target,
                                            [&] { progress(std::size_t(i), std::size_t(count)); });
         if (failed) {
             return failed;
