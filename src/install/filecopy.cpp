@@ -5,10 +5,11 @@
 #include <QCoreApplication>
 
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
