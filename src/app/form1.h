@@ -2,7 +2,7 @@
 
 #include "install/progress.h"
 #include "widgets/directoryfiles.h"
-#include "widgets/failure.h"
+#include "core/failure.h"
 #include "widgets/form.h"
 
 #include <QWidget>

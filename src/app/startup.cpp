@@ -1,10 +1,10 @@
 #include "app/startup.h"
 
-#include "app/loadedfolders.h"
+#include "core/loadedfolders.h"
 #include "browse/folderselection.h"
 #include "widgets/dirlist.h"
 #include "widgets/form.h"
-#include "widgets/platform.h"
+#include "core/platform.h"
 #include "widgets/stringlist.h"
 #include "widgets/textlabel.h"
 

@@ -3,8 +3,8 @@
 #include "widgets/filelist.h"
 #include "widgets/form.h"
 #include "widgets/picturearea.h"
-#include "widgets/platform.h"
-#include "widgets/textfile.h"
+#include "core/platform.h"
+#include "core/textfile.h"
 #include "widgets/textlabel.h"
 
 #include <string>

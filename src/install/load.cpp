@@ -1,10 +1,10 @@
 #include "install/load.h"
 
-#include "install/filecopy.h"
+#include "core/filecopy.h"
 #include "widgets/dirlist.h"
 #include "widgets/filelist.h"
 #include "widgets/form.h"
-#include "widgets/platform.h"
+#include "core/platform.h"
 #include "widgets/stringlist.h"
 
 #include <string>

@@ -1,10 +1,10 @@
 #include "install/remove.h"
 
-#include "widgets/directory.h"
+#include "core/directory.h"
 #include "widgets/dirlist.h"
 #include "widgets/filelist.h"
 #include "widgets/form.h"
-#include "widgets/platform.h"
+#include "core/platform.h"
 #include "widgets/stringlist.h"
 
 #include <QCoreApplication>

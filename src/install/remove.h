@@ -1,7 +1,7 @@
 #pragma once
 
 #include "install/progress.h"
-#include "widgets/failure.h"
+#include "core/failure.h"
 
 struct Form;
 

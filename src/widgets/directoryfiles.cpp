@@ -1,6 +1,6 @@
 #include "widgets/directoryfiles.h"
 
-#include "widgets/directory.h"
+#include "core/directory.h"
 
 #include <filesystem>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/failure.h"
+#include "core/failure.h"
 
 #include <string>
 

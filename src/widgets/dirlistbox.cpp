@@ -1,8 +1,8 @@
 #include "widgets/dirlistbox.h"
 
-#include "widgets/directory.h"
+#include "core/directory.h"
 #include "widgets/entrymodel.h"
-#include "widgets/platform.h"
+#include "core/platform.h"
 
 #include <QStyle>
 

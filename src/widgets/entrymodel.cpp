@@ -1,6 +1,6 @@
 #include "widgets/entrymodel.h"
 
-#include "widgets/platform.h"
+#include "core/platform.h"
 
 EntryModel::EntryModel(QObject *parent) : QAbstractListModel(parent) {}
 

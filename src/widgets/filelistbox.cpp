@@ -1,7 +1,7 @@
 #include "widgets/filelistbox.h"
 
 #include "widgets/entrymodel.h"
-#include "widgets/platform.h"
+#include "core/platform.h"
 
 #include <QStyle>
 

@@ -1,7 +1,7 @@
 #include "widgets/listbox.h"
 
 #include "widgets/entrymodel.h"
-#include "widgets/platform.h"
+#include "core/platform.h"
 
 ListBox::ListBox(QWidget *parent) : ListView(parent)
 {

@@ -1,6 +1,6 @@
 #include "widgets/picturearea.h"
 
-#include "widgets/platform.h"
+#include "core/platform.h"
 
 #include <QFile>
 #include <QImageReader>

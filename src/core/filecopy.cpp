@@ -1,6 +1,6 @@
-#include "install/filecopy.h"
+#include "core/filecopy.h"
 
-#include "widgets/platform.h"
+#include "core/platform.h"
 
 #include <QCoreApplication>
 

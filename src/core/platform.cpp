@@ -1,4 +1,4 @@
-#include "widgets/platform.h"
+#include "core/platform.h"
 
 #include <QString>
 #include <QStringDecoder>

@@ -1,4 +1,4 @@
-#include "widgets/textfile.h"
+#include "core/textfile.h"
 
 #include <QCoreApplication>
 

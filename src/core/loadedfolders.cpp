@@ -1,7 +1,7 @@
-#include "app/loadedfolders.h"
+#include "core/loadedfolders.h"
 
-#include "widgets/platform.h"
-#include "widgets/textfile.h"
+#include "core/platform.h"
+#include "core/textfile.h"
 
 #include <QCoreApplication>
 

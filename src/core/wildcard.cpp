@@ -1,6 +1,6 @@
-#include "widgets/wildcard.h"
+#include "core/wildcard.h"
 
-#include "widgets/platform.h"
+#include "core/platform.h"
 
 #include <string>
 

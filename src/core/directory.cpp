@@ -1,7 +1,7 @@
-#include "widgets/directory.h"
+#include "core/directory.h"
 
-#include "widgets/platform.h"
-#include "widgets/wildcard.h"
+#include "core/platform.h"
+#include "core/wildcard.h"
 
 #include <QCoreApplication>
 

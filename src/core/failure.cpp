@@ -1,6 +1,6 @@
-#include "widgets/failure.h"
+#include "core/failure.h"
 
-#include "widgets/platform.h"
+#include "core/platform.h"
 
 using namespace Qt::StringLiterals;
 
