@@ -1,5 +1,5 @@
 // The window as it opens, how the focus moves, and "FoldersLoaded.txt" it reads and writes.
-#include "app/loadedfolders.h"
+#include "core/loadedfolders.h"
 #include "messages.h"
 #include "testdir.h"
 #include "widgets/dirlistbox.h"

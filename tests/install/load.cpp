@@ -1,5 +1,5 @@
 // Load: what it copies into the game directory, what it records, and what a failure leaves.
-#include "install/filecopy.h"
+#include "core/filecopy.h"
 #include "messages.h"
 #include "widgets/listbox.h"
 #include "windowdriver.h"
