@@ -88,6 +88,7 @@ Form1::Form1(QWidget *parent)
     connect(Dir1, &DirListBox::clicked, this, &Form1::Dir1_Click);
     connect(Dir1, &ListView::mousePressed, this,
             [this](Qt::MouseButton button) { Dir1_MouseDown(button); });
+    connect(Dir1, &DirListBox::openFailed, this, [this](const Failure &failed) { report(failed); });
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(List1, &ListBox::clicked, this, &Form1::List1_Click);
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/failure.h"
 #include "install/progress.h"
 #include "widgets/directoryfiles.h"
-#include "core/failure.h"
 #include "widgets/form.h"
 
 #include <QWidget>

@@ -1,10 +1,10 @@
 #include "app/startup.h"
 
-#include "core/loadedfolders.h"
 #include "browse/folderselection.h"
+#include "core/loadedfolders.h"
+#include "core/platform.h"
 #include "widgets/dirlist.h"
 #include "widgets/form.h"
-#include "core/platform.h"
 #include "widgets/stringlist.h"
 #include "widgets/textlabel.h"
 

@@ -53,6 +53,7 @@ Outcome Dir1_Click(Form &form)
     if (Outcome failed = form.File1.setPath(clicked)) {
         // Load would copy File1's folder but record the clicked one: keep it from doing so.
         form.Command1.setEnabled(false);
+        failed->note = loadIsOff();
         return failed;
     }
     if (!form.EAWfound) {

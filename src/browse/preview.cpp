@@ -1,10 +1,10 @@
 #include "browse/preview.h"
 
+#include "core/platform.h"
+#include "core/textfile.h"
 #include "widgets/filelist.h"
 #include "widgets/form.h"
 #include "widgets/picturearea.h"
-#include "core/platform.h"
-#include "core/textfile.h"
 #include "widgets/textlabel.h"
 
 #include <string>

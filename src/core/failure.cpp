@@ -6,7 +6,8 @@ using namespace Qt::StringLiterals;
 
 QString Failure::message() const
 {
-    return u"Cannot %1 \"%2\": %3"_s.arg(action, platform::display(path), reason);
+    const QString text = u"Cannot %1 \"%2\": %3"_s.arg(action, platform::display(path), reason);
+    return note.isEmpty() ? text : text + u"\n\n"_s + note;
 }
 
 Failure failure(const QString &action, const std::string &path, std::error_code code)

@@ -12,8 +12,10 @@ struct Failure
     QString action; // "open", "copy", "delete"…
     std::string path;
     QString reason;
+    // What the failure means for the user, if anything: "Load is off until…"
+    QString note{};
 
-    // "Cannot copy "/games/EAW/a.txt": Permission denied"
+    // "Cannot copy "/games/EAW/a.txt": Permission denied", then the note on a line of its own
     QString message() const;
 };
 

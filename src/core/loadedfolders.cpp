@@ -6,10 +6,20 @@
 #include <QCoreApplication>
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
+
+std::optional<QString> cannotKeep(std::string_view folder)
+{
+    if (folder.find_first_of("\r\n") != std::string_view::npos) {
+        return QCoreApplication::translate(
+            "Kestro", "its name holds a line break, which \"FoldersLoaded.txt\" cannot keep");
+    }
+    return {};
+}
 
 Outcome readLoadedFolders(const std::string &path, std::vector<std::string> &folders)
 {
@@ -41,7 +51,24 @@ static Outcome writeAll(int fd, const std::string &bytes, const std::string &pat
     return {};
 }
 
-Outcome writeLoadedFolders(const std::string &path, const std::vector<std::string> &folders)
+// Where the list really lives: users keep it elsewhere through a link on purpose, and the link
+// stays while the file it leads to is replaced.
+static Outcome resolveLink(std::string &path)
+{
+    struct stat status;
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+        return {};
+    }
+    char *target = ::realpath(path.c_str(), nullptr);
+    if (!target) {
+        return failure(QCoreApplication::translate("Kestro", "write"), path, errno);
+    }
+    path = target;
+    std::free(target);
+    return {};
+}
+
+Outcome writeLoadedFolders(std::string path, const std::vector<std::string> &folders)
 {
     std::string bytes;
     for (const std::string &folder : folders) {
@@ -49,6 +76,9 @@ Outcome writeLoadedFolders(const std::string &path, const std::vector<std::strin
     }
 
     const QString action = QCoreApplication::translate("Kestro", "write");
+    if (Outcome failed = resolveLink(path)) {
+        return failed;
+    }
     // The rename would replace a read-only file, which the user meant to keep as it is.
     if (platform::isReadOnly(path)) {
         return failure(action, path, EACCES);

@@ -2,14 +2,22 @@
 
 #include "core/failure.h"
 
+#include <QString>
+
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // "FoldersLoaded.txt": the loaded folders, one full path a line, each line ended by a
 // carriage return and line feed. The paths are kept byte for byte.
 
+// Why a folder's path cannot be kept as a line of the file, or nothing when it can.
+std::optional<QString> cannotKeep(std::string_view folder);
+
 // A missing file is a first run: no folders, and no failure.
 Outcome readLoadedFolders(const std::string &path, std::vector<std::string> &folders);
 
 // Replaces the file whole or not at all, even when the machine stops half-way.
-Outcome writeLoadedFolders(const std::string &path, const std::vector<std::string> &folders);
+// A link is kept, and the file it leads to is replaced.
+Outcome writeLoadedFolders(std::string path, const std::vector<std::string> &folders);

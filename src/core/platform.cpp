@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -36,16 +37,6 @@ bool isReadOnly(int directory, const std::string &name)
     return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
-static bool isAscii(std::string_view bytes)
-{
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return false;
-        }
-    }
-    return true;
-}
-
 static std::string asciiUpper(std::string_view name)
 {
     std::string result(name);
@@ -59,7 +50,8 @@ static std::string asciiUpper(std::string_view name)
 
 std::string upper(std::string_view name)
 {
-    if (isAscii(name)) {
+    const bool ascii = std::ranges::all_of(name, [](char c) { return (c & 0x80) == 0; });
+    if (ascii) {
         return asciiUpper(name);
     }
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -69,7 +61,13 @@ std::string upper(std::string_view name)
         // become equal through replacement characters.
         return asciiUpper(name);
     }
-    return text.toUpper().toStdString();
+    // One character to one character, as the game's platform compares file names: "é" and
+    // "É" are the same name, "ß" and "SS" are not.
+    std::u32string characters = text.toStdU32String();
+    for (char32_t &c : characters) {
+        c = QChar::toUpper(c);
+    }
+    return QString::fromStdU32String(characters).toStdString();
 }
 
 QString display(std::string_view bytes)

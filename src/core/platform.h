@@ -25,7 +25,8 @@ bool isReadOnly(const std::string &path);
 // The same for a name inside a directory opened as `directory`.
 bool isReadOnly(int directory, const std::string &name);
 
-// The name in upper case, for comparisons that ignore letter case.
+// The name in upper case, for comparisons that ignore letter case: each character is
+// mapped on its own, so a name keeps its length in characters.
 std::string upper(std::string_view name);
 
 // Bytes of the system's 8-bit encoding as text to show; invalid bytes become U+FFFD.

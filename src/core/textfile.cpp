@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 std::vector<std::string> splitLines(std::string_view bytes)
@@ -26,11 +27,33 @@ std::vector<std::string> splitLines(std::string_view bytes)
     return lines;
 }
 
+Outcome openRegularFile(const std::string &path, int &fd)
+{
+    // Without blocking: a FIFO in a file's place would wait for a writer forever.
+    const QString action = QCoreApplication::translate("Kestro", "open");
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return failure(action, path, errno);
+    }
+    struct stat status;
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+        return {};
+    }
+    const int error = errno;
+    const bool directory = S_ISDIR(status.st_mode);
+    ::close(fd);
+    fd = -1;
+    if (error || directory) {
+        return failure(action, path, directory ? EISDIR : error);
+    }
+    return Failure{action, path, QCoreApplication::translate("Kestro", "it is not a file")};
+}
+
 Outcome readFile(const std::string &path, std::string &bytes, std::size_t limit)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return failure(QCoreApplication::translate("Kestro", "open"), path, errno);
+    int fd;
+    if (Outcome failed = openRegularFile(path, fd)) {
+        return failed;
     }
     std::string content;
     char buffer[65536];

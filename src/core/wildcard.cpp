@@ -4,21 +4,34 @@
 
 #include <string>
 
+// The end of the character that starts at `at`: names are UTF-8, where a character may take
+// several bytes.
+static std::size_t nextCharacter(std::string_view name, std::size_t at)
+{
+    do {
+        ++at;
+    } while (at < name.size() && (static_cast<unsigned char>(name[at]) & 0xC0) == 0x80);
+    return at;
+}
+
 // Glob matching with backtracking to the last "*" only, which is enough for two wildcards.
 static bool matches(std::string_view pattern, std::string_view name)
 {
     std::size_t p = 0, n = 0;
     std::size_t starAt = std::string_view::npos, resumeAt = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == '*') {
+        if (p < pattern.size() && pattern[p] == '*') {
             starAt = p++;
             resumeAt = n;
+        } else if (p < pattern.size() && pattern[p] == '?') {
+            ++p;
+            n = nextCharacter(name, n);
+        } else if (p < pattern.size() && pattern[p] == name[n]) {
+            ++p;
+            ++n;
         } else if (starAt != std::string_view::npos) {
             p = starAt + 1;
-            n = ++resumeAt;
+            n = resumeAt = nextCharacter(name, resumeAt);
         } else {
             return false;
         }

@@ -1,11 +1,14 @@
 #include "install/load.h"
 
 #include "core/filecopy.h"
+#include "core/loadedfolders.h"
+#include "core/platform.h"
 #include "widgets/dirlist.h"
 #include "widgets/filelist.h"
 #include "widgets/form.h"
-#include "core/platform.h"
 #include "widgets/stringlist.h"
+
+#include <QCoreApplication>
 
 #include <string>
 #include <unordered_map>
@@ -47,8 +50,27 @@ private:
 
 } // namespace
 
+// Why the folder chosen in the directory list cannot be loaded, before anything is copied.
+static Outcome refusal(const Form &form, const std::string &folder)
+{
+    const QString action = QCoreApplication::translate("Kestro", "load");
+    if (folder.empty()) {
+        return Failure{
+            action, form.File1.path(),
+            QCoreApplication::translate("Kestro", "no folder is chosen in the folder list")};
+    }
+    if (const auto reason = cannotKeep(folder)) {
+        return Failure{action, folder, *reason};
+    }
+    return {};
+}
+
 Outcome Command1_Click(Form &form, const Progress &progress)
 {
+    const std::string folder = form.Dir1.entry(form.Dir1.selectedIndex());
+    if (Outcome refused = refusal(form, folder)) {
+        return refused;
+    }
     // The hidden game list is read here, before its names are used, and not again after the
     // copies: every handler that uses its names reads it first.
     if (Outcome failed = form.EAWFile.refresh()) {
@@ -69,6 +91,6 @@ Outcome Command1_Click(Form &form, const Progress &progress)
         game.add(target);
         progress(std::size_t(i + 1), std::size_t(count));
     }
-    form.List1.addItem(form.Dir1.entry(form.Dir1.selectedIndex()));
+    form.List1.addItem(folder);
     return {};
 }

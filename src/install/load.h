@@ -1,7 +1,7 @@
 #pragma once
 
-#include "install/progress.h"
 #include "core/failure.h"
+#include "install/progress.h"
 
 struct Form;
 

@@ -1,10 +1,10 @@
 #include "install/remove.h"
 
 #include "core/directory.h"
+#include "core/platform.h"
 #include "widgets/dirlist.h"
 #include "widgets/filelist.h"
 #include "widgets/form.h"
-#include "core/platform.h"
 #include "widgets/stringlist.h"
 
 #include <QCoreApplication>
@@ -100,16 +100,20 @@ Outcome List1_Click(Form &form, const Progress &progress)
     }
     // The game directory is read here, once; the hidden game list is read again by the next
     // Load, before it uses its names.
-    if (Outcome failed = deleteMatches(form.File1, form.EAWFile.path(), progress)) {
-        // The file list goes back to what it showed.
-        (void)form.File1.setPath(form.tempname);
-        return failed;
+    Outcome failed = deleteMatches(form.File1, form.EAWFile.path(), progress);
+    if (!failed) {
+        form.List1.removeItem(form.List1.selectedIndex());
+        form.Command1.setEnabled(true);
+        if (form.Dir1.path() == form.MyDir) {
+            form.Command1.setEnabled(false);
+        }
     }
-    form.List1.removeItem(form.List1.selectedIndex());
-    const Outcome restored = form.File1.setPath(form.tempname);
-    form.Command1.setEnabled(true);
-    if (form.Dir1.path() == form.MyDir) {
+    Outcome restored = form.File1.setPath(form.tempname);
+    if (restored) {
+        // The file list still shows the folder just removed, which Load must not reinstall
+        // under the directory list's name.
         form.Command1.setEnabled(false);
+        (failed ? failed : restored)->note = loadIsOff();
     }
-    return restored;
+    return failed ? failed : restored;
 }

@@ -1,8 +1,8 @@
 #include "widgets/dirlistbox.h"
 
 #include "core/directory.h"
-#include "widgets/entrymodel.h"
 #include "core/platform.h"
+#include "widgets/entrymodel.h"
 
 #include <QStyle>
 
@@ -87,8 +87,11 @@ int DirListBox::selectedIndex() const
 void DirListBox::open(int row)
 {
     const std::string directory = entry(row - int(ancestors_.size()));
-    if (!directory.empty()) {
-        // A directory that has gone since it was listed just stays where the list is.
-        (void)setPath(directory);
+    if (directory.empty()) {
+        return;
+    }
+    // A directory that cannot be read leaves the list where it was.
+    if (Outcome failed = setPath(directory)) {
+        Q_EMIT openFailed(*failed);
     }
 }

@@ -25,6 +25,8 @@ public:
 Q_SIGNALS:
     // The user chose an entry with the mouse or the arrow keys.
     void clicked();
+    // A directory the user opened could not be read.
+    void openFailed(const Failure &failure);
 
 private:
     void open(int row);

@@ -1,7 +1,7 @@
 #include "widgets/filelistbox.h"
 
-#include "widgets/entrymodel.h"
 #include "core/platform.h"
+#include "widgets/entrymodel.h"
 
 #include <QStyle>
 

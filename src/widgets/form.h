@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <string>
@@ -43,3 +44,10 @@ struct Form
     QPushButton &Command1;
     QWidget &Frame2;
 };
+
+// Said when Load is turned off because the file list could not show the folder that Load
+// would record.
+inline QString loadIsOff()
+{
+    return QCoreApplication::translate("Kestro", "Load is off until you choose a folder.");
+}

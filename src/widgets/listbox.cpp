@@ -1,7 +1,7 @@
 #include "widgets/listbox.h"
 
-#include "widgets/entrymodel.h"
 #include "core/platform.h"
+#include "widgets/entrymodel.h"
 
 ListBox::ListBox(QWidget *parent) : ListView(parent)
 {

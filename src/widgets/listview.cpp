@@ -100,29 +100,41 @@ void ListView::mouseDoubleClickEvent(QMouseEvent *event)
 
 void ListView::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    const bool plain = (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) == 0;
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
         if (selectedRow() >= 0) {
             Q_EMIT rowOpened(selectedRow());
         }
-        return;
-    }
-    const int before = selectedRow();
-    QListView::keyPressEvent(event);
-    const QModelIndex current = currentIndex();
-    if (current.isValid() && current.row() != before) {
-        selectRow(current.row());
-        Q_EMIT rowChosen(current.row());
+        break;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (plain) {
+            const int before = selectedRow();
+            const int row = before < 0 ? 0 : before + (event->key() == Qt::Key_Up ? -1 : 1);
+            if (row >= 0 && row < model()->rowCount() && row != before) {
+                selectRow(row);
+                Q_EMIT rowChosen(row);
+            }
+        }
+        break;
+    default:
+        // Home, End, the page keys and typing would jump to a row the user never saw: in the
+        // loaded folders that would uninstall a folder nobody chose. They do nothing.
+        break;
     }
 }
 
-void ListView::focusInEvent(QFocusEvent *event)
+void ListView::keyboardSearch(const QString &)
 {
-    // Item views make a row current when they gain the focus; that is not the user's choice.
-    // A current row without a selection would make the first arrow key skip the first row.
-    const int before = selectedRow();
-    const QModelIndex current = currentIndex();
-    QListView::focusInEvent(event);
-    if (selectedRow() != before || currentIndex() != current) {
-        selectRow(before);
-    }
+    // No jumping to a row by typing its first letters, for the same reason.
+}
+
+QItemSelectionModel::SelectionFlags ListView::selectionCommand(const QModelIndex &,
+                                                               const QEvent *) const
+{
+    // Only this class changes the selection, and only to another row: the user cannot
+    // clear it (Ctrl+click, Ctrl+Space) once a row is chosen.
+    return QItemSelectionModel::NoUpdate;
 }

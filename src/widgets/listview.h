@@ -5,8 +5,8 @@
 class EntryModel;
 
 // A single-selection list that tells apart what the user does from what the program does:
-// only a click on a row, or a key that moves the selection, reports a choice, and a mouse
-// press is reported before the choice it makes.
+// only a click on a row, or the Up or Down arrow key, reports a choice, and a mouse press is
+// reported before the choice it makes. Once a row is chosen the user cannot clear the choice.
 class ListView : public QListView
 {
     Q_OBJECT
@@ -34,7 +34,9 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
+    void keyboardSearch(const QString &search) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event) const override;
 
 private:
     EntryModel *model_;

@@ -1,13 +1,11 @@
 #include "widgets/picturearea.h"
 
-#include "core/platform.h"
+#include "core/textfile.h"
 
 #include <QFile>
 #include <QImageReader>
 #include <QPixmap>
 
-#include <cerrno>
-#include <fcntl.h>
 #include <unistd.h>
 
 PictureArea::PictureArea(QWidget *parent) : QLabel(parent)
@@ -17,10 +15,10 @@ PictureArea::PictureArea(QWidget *parent) : QLabel(parent)
 
 Outcome PictureArea::showPicture(const std::string &path)
 {
-    // Opened by its bytes: Qt's own file names cannot hold every name the system can.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return failure(tr("open"), path, errno);
+    // Read by its bytes: Qt's own file names cannot hold every name the system can.
+    int fd;
+    if (Outcome failed = openRegularFile(path, fd)) {
+        return failed;
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
