@@ -68,12 +68,18 @@ static Outcome resolveLink(std::string &path)
     return {};
 }
 
-Outcome writeLoadedFolders(std::string path, const std::vector<std::string> &folders)
+std::string formatLoadedFolders(const std::vector<std::string> &folders)
 {
     std::string bytes;
     for (const std::string &folder : folders) {
         bytes.append(folder).append("\r\n");
     }
+    return bytes;
+}
+
+Outcome writeLoadedFolders(std::string path, const std::vector<std::string> &folders)
+{
+    const std::string bytes = formatLoadedFolders(folders);
 
     const QString action = QCoreApplication::translate("Kestro", "write");
     if (Outcome failed = resolveLink(path)) {

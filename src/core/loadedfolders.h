@@ -19,5 +19,8 @@ std::optional<QString> cannotKeep(std::string_view folder);
 Outcome readLoadedFolders(const std::string &path, std::vector<std::string> &folders);
 
 // Replaces the file whole or not at all, even when the machine stops half-way.
+// The file's bytes for a list; `splitLines` reads them back.
+std::string formatLoadedFolders(const std::vector<std::string> &folders);
+
 // A link is kept, and the file it leads to is replaced.
 Outcome writeLoadedFolders(std::string path, const std::vector<std::string> &folders);
