@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Kestro need.
 # Does nothing when they are all present; never asks a question.
+# `setup.sh fuzz` also installs what `make fuzz` needs: clang and its libFuzzer.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,9 @@ packages=(
     xvfb xauth x11-apps imagemagick fonts-dejavu-core
     e2fsprogs
 )
+if [ "${1:-}" = fuzz ]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

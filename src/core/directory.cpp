@@ -39,6 +39,10 @@ Outcome forEachEntry(const std::string &directory,
                      const std::function<void(std::string_view name, EntryKind kind)> &visit)
 {
     const QString action = QCoreApplication::translate("Kestro", "open");
+    // A path read from the list file may hold a NUL, which would cut it short to another folder.
+    if (directory.find('\0') != std::string::npos) {
+        return failure(action, directory, EINVAL);
+    }
     DIR *dir = ::opendir(directory.c_str());
     if (!dir) {
         return failure(action, directory, errno);

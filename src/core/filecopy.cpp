@@ -4,9 +4,12 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -77,18 +80,41 @@ std::pair<std::string, std::string> split(const std::string &path)
     return {slash == 0 ? path.substr(0, 1) : path.substr(0, slash), path.substr(slash + 1)};
 }
 
-// Creates a new hidden file in a directory, and says its name.
+constexpr std::string_view temporaryPrefix = ".kestro-";
+
+// Creates a new hidden file in a directory, and says its name. The file stays locked while
+// it is written, so that no other Kestro takes it for a leftover.
 int createTemporary(int directory, mode_t mode, std::string &name)
 {
     static unsigned counter = 0;
     for (;;) {
-        name = ".kestro-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+        name = std::string(temporaryPrefix) + std::to_string(::getpid()) + "-" +
+               std::to_string(++counter);
         const int fd = ::openat(directory, name.c_str(),
                                 O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+        if (fd >= 0) {
+            ::flock(fd, LOCK_EX);
+        }
         if (fd >= 0 || errno != EEXIST) {
             return fd;
         }
     }
+}
+
+// ".kestro-<process>-<count>", as createTemporary names them.
+bool isTemporaryName(std::string_view name)
+{
+    if (!name.starts_with(temporaryPrefix)) {
+        return false;
+    }
+    name.remove_prefix(temporaryPrefix.size());
+    const std::size_t dash = name.find('-');
+    const auto digits = [](std::string_view part) {
+        return !part.empty() &&
+               std::ranges::all_of(part, [](char c) { return c >= '0' && c <= '9'; });
+    };
+    return dash != std::string_view::npos && digits(name.substr(0, dash)) &&
+           digits(name.substr(dash + 1));
 }
 
 mode_t currentUmask()
@@ -111,6 +137,35 @@ FolderHandle::~FolderHandle()
     if (fd_ >= 0) {
         ::close(fd_);
     }
+}
+
+void removeLeftovers(const FolderHandle &folder)
+{
+    const int fd = folder.fd() < 0 ? -1 : ::dup(folder.fd());
+    DIR *dir = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (!dir) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return;
+    }
+    while (const dirent *entry = ::readdir(dir)) {
+        if (!isTemporaryName(entry->d_name)) {
+            continue;
+        }
+        // A copy another Kestro is still writing is locked; a killed one's lock is gone.
+        const int file =
+            ::openat(folder.fd(), entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        struct stat status;
+        if (file >= 0 && ::fstat(file, &status) == 0 && S_ISREG(status.st_mode) &&
+            ::flock(file, LOCK_EX | LOCK_NB) == 0) {
+            ::unlinkat(folder.fd(), entry->d_name, 0);
+        }
+        if (file >= 0) {
+            ::close(file);
+        }
+    }
+    ::closedir(dir);
 }
 
 Outcome installFile(const FolderHandle &from, const std::string &name, const FolderHandle &into,

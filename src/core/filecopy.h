@@ -33,6 +33,10 @@ private:
 Outcome installFile(const FolderHandle &from, const std::string &name, const FolderHandle &into,
                     const std::string &target, const std::function<void()> &working = {});
 
+// Deletes the hidden copies that a Kestro killed half-way through a Load left in a folder;
+// copies that a running Kestro is writing stay.
+void removeLeftovers(const FolderHandle &folder);
+
 // The same for one file, given by paths.
 Outcome installFile(const std::string &source, const std::string &destination,
                     const std::function<void()> &working = {});

@@ -79,6 +79,7 @@ Outcome Command1_Click(Form &form, const Progress &progress)
     GameNames game(form.EAWFile);
     const FolderHandle from(form.File1.path());
     const FolderHandle into(form.EAWFile.path());
+    removeLeftovers(into);
     const int count = form.File1.count();
     for (int i = 0; i < count; ++i) {
         const std::string name = form.File1.entry(i);
