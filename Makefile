@@ -1,12 +1,15 @@
 # Kestro: `make run` builds and starts the tool on the demo start directory;
 # `make test` builds with warnings as errors and runs every test headless.
+# `make fuzz` builds the fuzz targets with clang's libFuzzer and runs each for a minute.
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 DEMO_RUN   := $(BUILD)/demo-run
 
-.PHONY: all setup build run test check-asan bench clean
+.PHONY: all setup build run test check-asan bench fuzz clean
 
 all: build
 
@@ -36,5 +39,14 @@ bench: build
 	cmake --build $(BUILD) --target kestro_bench -j $(JOBS)
 	$(BUILD)/bench/kestro_bench
 
+# Each target runs on a scratch copy of its corpus, so fuzz/corpus/ does not grow; `make test`
+# replays that corpus in the ordinary build.
+fuzz:
+	@bash scripts/setup.sh fuzz
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DKESTRO_WERROR=ON -DKESTRO_FUZZ=ON -DBUILD_TESTING=OFF
+	cmake --build $(FUZZ_BUILD) --target fuzzers -j $(JOBS)
+	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

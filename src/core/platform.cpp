@@ -1,5 +1,6 @@
 #include "core/platform.h"
 
+#include <QList>
 #include <QString>
 #include <QStringDecoder>
 
@@ -54,7 +55,9 @@ std::string upper(std::string_view name)
     if (ascii) {
         return asciiUpper(name);
     }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A byte order mark at the start is a character of the name like any other.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString text = utf8.decode(QByteArrayView(name.data(), qsizetype(name.size())));
     if (utf8.hasError()) {
         // Not valid text: fold the ASCII letters only, so that two different names never
@@ -63,11 +66,12 @@ std::string upper(std::string_view name)
     }
     // One character to one character, as the game's platform compares file names: "é" and
     // "É" are the same name, "ß" and "SS" are not.
-    std::u32string characters = text.toStdU32String();
-    for (char32_t &c : characters) {
-        c = QChar::toUpper(c);
+    QString result;
+    result.reserve(text.size());
+    for (const char32_t c : text.toUcs4()) {
+        result.append(QChar::fromUcs4(QChar::toUpper(c)));
     }
-    return QString::fromStdU32String(characters).toStdString();
+    return result.toStdString();
 }
 
 QString display(std::string_view bytes)

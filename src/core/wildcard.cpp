@@ -4,13 +4,15 @@
 
 #include <string>
 
-// The end of the character that starts at `at`: names are UTF-8, where a character may take
-// several bytes.
+// The end of the character that starts at `at`: names are UTF-8, where the first byte of a
+// character says how many bytes it takes.
 static std::size_t nextCharacter(std::string_view name, std::size_t at)
 {
+    const auto lead = static_cast<unsigned char>(name[at]);
+    const std::size_t end = at + (lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4);
     do {
         ++at;
-    } while (at < name.size() && (static_cast<unsigned char>(name[at]) & 0xC0) == 0x80);
+    } while (at < end && at < name.size() && (static_cast<unsigned char>(name[at]) & 0xC0) == 0x80);
     return at;
 }
 

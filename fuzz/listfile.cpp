@@ -1,0 +1,31 @@
+// "FoldersLoaded.txt": a list read from any bytes is written and read back the same, and a file
+// already in the list's own format is written back byte for byte.
+
+#include "fuzz.h"
+
+#include "core/loadedfolders.h"
+#include "core/textfile.h"
+
+#include <algorithm>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const std::string_view input = bytesOf(data, size);
+    const std::vector<std::string> entries = splitLines(input);
+    const std::string written = formatLoadedFolders(entries);
+    FUZZ_CHECK(splitLines(written) == entries);
+
+    const auto loneCr = [](char c, char next) { return c == '\r' && next != '\n'; };
+    const bool everyCrEndsALine = std::ranges::adjacent_find(input, loneCr) == input.end();
+    if (input.empty() || (input.ends_with("\r\n") && everyCrEndsALine)) {
+        FUZZ_CHECK(written == input);
+    }
+
+    if (size > 0 && data[0] == 'F') { // now and then through a real file
+        const std::string path = scratchFile("FoldersLoaded.txt");
+        std::vector<std::string> read{"stale"};
+        FUZZ_CHECK(!writeLoadedFolders(path, entries) && !readLoadedFolders(path, read) &&
+                   read == entries);
+    }
+    return 0;
+}
