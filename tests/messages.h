@@ -1,26 +1,37 @@
 #pragma once
 
-#include <QStringList>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
 
-#include <memory>
-
-class QTimer;
+#include <utility>
 
 // Collects the text of each message box the window shows while it lives and closes the box at
-// once. A message that the test never read fails the test.
+// once. A message that the test never took fails the test.
 class Messages
 {
 public:
-    Messages();
-    ~Messages();
+    Messages()
+    {
+        // A message box runs its own event loop, in which this timer still fires.
+        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                // Text from the file system must never be taken for markup.
+                const bool plain = box->textFormat() == Qt::PlainText;
+                texts_ << (plain ? QString() : QStringLiteral("(not plain) ")) + box->text();
+                box->done(QMessageBox::Ok);
+            }
+        });
+        timer_.start(10);
+    }
+    ~Messages() { QVERIFY2(texts_.isEmpty(), qPrintable(texts_.join(u'|'))); }
 
-    const QStringList &texts() const;
-    // The only message shown so far, or an empty text; fails the test if there were more.
-    QString only() const;
-    void clear() { texts_.clear(); }
+    // The messages shown since the last take, each after the first on a line of its own: one
+    // message reads as itself, and none as an empty text.
+    QString take() { return std::exchange(texts_, {}).join(QStringLiteral("\n(then) ")); }
 
 private:
     QStringList texts_;
-    mutable bool read_ = true;
-    std::unique_ptr<QTimer> timer_;
+    QTimer timer_;
 };

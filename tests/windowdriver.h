@@ -1,41 +1,104 @@
 #pragma once
 // Drives the real window over a temporary start directory with real mouse events.
 #include "app/form1.h"
+#include "messages.h"
 #include "testdir.h"
+#include "widgets/dirlistbox.h"
+#include "widgets/entrymodel.h"
+#include "widgets/filelistbox.h"
+#include "widgets/listbox.h"
+#include "widgets/picturearea.h"
+#include "widgets/textlabel.h"
 
-#include <QByteArray>
-#include <QSize>
+#include <QBuffer>
+#include <QDir>
+#include <QGroupBox>
+#include <QImage>
+#include <QPushButton>
+#include <QTest>
 
 #include <memory>
-#include <string>
-#include <vector>
-
-class FileList;
-class ListView;
-using Names = std::vector<std::string>;
 
 // The program picture every start directory holds is this size; a folder's own is another.
 inline constexpr QSize programPicture{3, 3};
 inline constexpr QSize folderPicture{7, 5};
 
 // The bytes of a picture in a format Qt writes ("PNG", "BMP", "JPEG"…).
-QByteArray pictureBytes(QSize size = folderPicture, const char *format = "PNG");
+inline std::string pictureBytes(QSize size = folderPicture, const char *format = "PNG")
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    image.save(&buffer, format);
+    return bytes.toStdString();
+}
+
 // The program picture "Kestro" and an empty "FoldersLoaded.txt".
-void makeStart(const TestDir &start);
+inline void makeStart(const TestDir &start)
+{
+    start.write("Kestro", pictureBytes(programPicture));
+    start.write("FoldersLoaded.txt");
+}
+
+// A click on a row of a list, scrolled into view, or a double click (a click, then another).
+inline void clickRow(ListView *list, int row, Qt::MouseButton button = Qt::LeftButton,
+                     bool twice = false)
+{
+    const QModelIndex index = list->model()->index(row, 0);
+    list->scrollTo(index);
+    QTest::mouseClick(list->viewport(), button, {}, list->visualRect(index).center());
+    if (twice) {
+        QTest::mouseDClick(list->viewport(), button, {}, list->visualRect(index).center());
+    }
+}
+
+// A click or a double click on the directory list's entry for a full path.
+inline void click(Form1 &window, const std::string &path, Qt::MouseButton button = Qt::LeftButton,
+                  bool twice = false)
+{
+    const int ancestors = window.Dir1->model()->rowCount() - window.Dir1->count();
+    for (int index = -ancestors; index < window.Dir1->count(); ++index) {
+        if (window.Dir1->entry(index) == path) {
+            return clickRow(window.Dir1, index + ancestors, button, twice);
+        }
+    }
+    QFAIL(("no entry for " + path).c_str());
+}
+
+inline void open(Form1 &window, const std::string &path)
+{
+    click(window, path, Qt::LeftButton, true);
+}
+
+inline void clickLoad(Form1 &window)
+{
+    QVERIFY(window.Command1->isEnabled());
+    QTest::mouseClick(window.Command1, Qt::LeftButton);
+}
+
 // Starts Kestro in `start`, shows it, and clicks the game directory `game` when given.
-std::unique_ptr<Form1> openWindow(const TestDir &start, const std::string &game = {});
+inline std::unique_ptr<Form1> openWindow(const TestDir &start, const std::string &game = {})
+{
+    QDir::setCurrent(start.qpath());
+    auto window = std::make_unique<Form1>();
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    if (!QTest::qWaitForWindowActive(window.get())) {
+        QTest::qFail("the window never became active", __FILE__, __LINE__);
+    }
+    if (!game.empty()) {
+        click(*window, start.path(game));
+    }
+    return window;
+}
 
-// A click on a row of a list.
-void clickRow(ListView *list, int row, Qt::MouseButton button = Qt::LeftButton);
-// A click or double click on the directory list's entry for a full path.
-void click(Form1 &window, const std::string &path, Qt::MouseButton button = Qt::LeftButton);
-void open(Form1 &window, const std::string &path);
-void clickLoad(Form1 &window);
-
-QSize shownPicture(const Form1 &window);
-Names loaded(const Form1 &window);
-// The names a file list shows, and the regular files a directory holds, both sorted.
-Names listed(const FileList &list);
-Names filesIn(const std::string &directory);
-// Whether a copy left its temporary file in a directory.
-bool leftTemporary(const std::string &directory);
+// The entries of a file or directory list, in their order.
+template <typename List> Names listed(const List &list)
+{
+    Names names;
+    for (int i = 0; i < list.count(); ++i) {
+        names.push_back(list.entry(i));
+    }
+    return names;
+}

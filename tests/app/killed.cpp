@@ -1,0 +1,170 @@
+// Kestro killed at any moment of a Load, a removal or a save: no game file is torn, the list
+// file is whole, and the next run finishes the work. Replay a run with KESTRO_KILL_SEED=<seed>.
+#include "core/directory.h"
+#include "messages.h"
+#include "widgets/listbox.h"
+#include "windowdriver.h"
+
+#include <chrono>
+#include <csignal>
+#include <random>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using Clock = std::chrono::steady_clock;
+using Act = std::function<void(Form1 &)>;
+
+static constexpr int files = 200;
+
+// Version 'A' or 'B' of a game file: about 1 MiB, each of a size of its own, so a torn copy
+// or a copy under the wrong name shows.
+static std::string content(char version, int i)
+{
+    return std::string((1 << 20) + (version == 'A' ? i : 2 * i + 1), version);
+}
+
+static std::string fileName(int i)
+{
+    return "f" + std::to_string(1000 + i);
+}
+
+class Killed : public QObject
+{
+    Q_OBJECT
+
+    TestDir start{QStringLiteral("/dev/shm/kestro-killed")};
+    std::mt19937 random;
+    int kills = 0;
+
+    // Starts Kestro in a child, finds the game, does `act` and closes the window; with
+    // `killAfter`, kills the child that long after `act` began. Gives how long `act` and the
+    // close took, or nothing if the child did not finish cleanly.
+    std::optional<Clock::duration> run(const Act &act,
+                                       std::optional<Clock::duration> killAfter = {})
+    {
+        int began[2];
+        if (::pipe(began) != 0) {
+            return {};
+        }
+        const pid_t child = ::fork();
+        if (child == 0) {
+            Messages messages;
+            auto window = openWindow(start, "game");
+            (void)!::write(began[1], "!", 1);
+            act(*window);
+            window->close();
+            ::_exit(messages.take().isEmpty() ? 0 : 1);
+        }
+        ::close(began[1]);
+        char byte;
+        const bool started = ::read(began[0], &byte, 1) == 1;
+        const auto from = Clock::now();
+        ::close(began[0]);
+        if (started && killAfter) {
+            std::this_thread::sleep_for(*killAfter);
+            ::kill(child, SIGKILL);
+            ++kills;
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        if (!started || (!killAfter && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))) {
+            return {};
+        }
+        return Clock::now() - from;
+    }
+
+    Act load(char version)
+    {
+        return [this, version](Form1 &window) {
+            click(window, start.path(std::string(1, version)));
+            clickLoad(window);
+        };
+    }
+
+    static void removeLast(Form1 &window) { clickRow(window.List1, window.List1->count() - 1); }
+
+    // Every game file holds one of the versions allowed ('-': it may be gone), whole, and
+    // the lists show nothing else.
+    void checkGame(const std::string &allowed)
+    {
+        for (int i = 0; i < files; ++i) {
+            const std::string name = "game/" + fileName(i);
+            const std::string bytes = start.read(name);
+            const char found = !fs::exists(start.path(name)) ? '-'
+                               : bytes == content('A', i)    ? 'A'
+                               : bytes == content('B', i)    ? 'B'
+                                                             : '?';
+            QVERIFY2(allowed.find(found) != std::string::npos, (name + " is " + found).c_str());
+        }
+        std::vector<std::string> listed;
+        QVERIFY(!listFiles(start.path("game"), "*.*", listed));
+        QVERIFY(std::ranges::all_of(listed, [](const std::string &name) {
+            return name == "eaw.ini" || name.starts_with('f');
+        }));
+    }
+
+    // Kills `act` at a random moment of it, checks what is left, then lets `act` run whole.
+    void killAndFinish(const Act &act, Clock::duration whole, const std::string &allowed,
+                       const std::string &listAfter)
+    {
+        const std::string listBefore = start.read("FoldersLoaded.txt");
+        run(act,
+            Clock::duration(std::uniform_int_distribution<Clock::rep>(0, whole.count())(random)));
+        checkGame(allowed);
+        const std::string list = start.read("FoldersLoaded.txt");
+        QVERIFY2(list == listBefore || list == listAfter, list.c_str());
+        start.write("FoldersLoaded.txt", listBefore);
+        QVERIFY(run(act));
+        QVERIFY(std::ranges::none_of(start.names("game"), [](const std::string &name) {
+            return name.starts_with(".kestro-");
+        }));
+        QCOMPARE(start.read("FoldersLoaded.txt"), listAfter);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        const char *replay = std::getenv("KESTRO_KILL_SEED");
+        const unsigned seed = replay ? unsigned(std::stoul(replay)) : std::random_device()();
+        qInfo("KESTRO_KILL_SEED=%u", seed);
+        random.seed(seed);
+        makeStart(start);
+        start.write("game/eaw.ini");
+        for (int i = 0; i < files; ++i) {
+            start.write("A/" + fileName(i), content('A', i));
+            start.write("B/" + fileName(i), content('B', i));
+            start.write("game/" + fileName(i), content('A', i));
+        }
+    }
+
+    void killedLoad()
+    {
+        const auto whole = run(load('B'));
+        QVERIFY(whole);
+        for (char from = 'B'; kills < 40; from = from == 'A' ? 'B' : 'A') {
+            const char to = from == 'A' ? 'B' : 'A';
+            const std::string list = start.read("FoldersLoaded.txt");
+            killAndFinish(load(to), *whole, {from, to},
+                          list + start.path(std::string(1, to)) + "\r\n");
+            checkGame({to});
+        }
+    }
+
+    void killedRemoval()
+    {
+        start.write("FoldersLoaded.txt", start.path("A") + "\r\n");
+        const auto whole = run(removeLast);
+        QVERIFY(whole);
+        for (int round = 0; round < 20; ++round) {
+            QVERIFY(run(load('B')));
+            killAndFinish(removeLast, *whole, "B-", "");
+            checkGame("-");
+        }
+    }
+
+    void cleanupTestCase() { qInfo("%d kills", kills); }
+};
+
+QTEST_MAIN(Killed)
+#include "killed.moc"

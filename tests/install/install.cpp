@@ -1,0 +1,175 @@
+// Load and removal: what they copy into the game directory and delete from it, what they
+// record, and what a failure leaves.
+#include "windowdriver.h"
+
+#include <QScopeGuard>
+
+// The loaded folders, as "FoldersLoaded.txt" holds them.
+static std::string lines(const TestDir &start, const Names &folders)
+{
+    std::string text;
+    for (const std::string &folder : folders) {
+        text += start.path(folder) + "\r\n";
+    }
+    return text;
+}
+
+class Install : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // Every file the file list shows is copied over the game's file of that name in any letter
+    // case, with its time, always writable; the folder is recorded, again on a second Load. A
+    // game file that anybody may write to is replaced, a link too.
+    void load()
+    {
+        Messages messages;
+        TestDir start;
+        start.write("a/readme.txt", "add-on readme");
+        start.write("outside.dat", "outside");
+        start.make({"EAW/eaw.ini", "EAW/README.TXT", "EAW/x.txt", "a/x.txt", "a/ro.dat",
+                    "a/link.dat", "a/.hidden", "a/sub/inner.txt", "empty/"});
+        fs::create_symlink(start.path("outside.dat"), start.path("EAW/link.dat"));
+        const auto time = fs::last_write_time(start.path("a/x.txt")) - 1000h - 123ns;
+        fs::last_write_time(start.path("a/x.txt"), time);
+        fs::permissions(start.path("a/ro.dat"), fs::perms(0444));
+        fs::permissions(start.path("EAW/x.txt"), fs::perms(0464)); // not read-only: one may write
+        auto window = openWindow(start, "EAW");
+
+        click(*window, start.path("a"));
+        clickLoad(*window);
+        // README.TXT keeps the game's spelling; no hidden file, nothing from the subfolder.
+        QCOMPARE(start.names("EAW"),
+                 (Names{"README.TXT", "eaw.ini", "link.dat", "ro.dat", "x.txt"}));
+        QCOMPARE(start.read("EAW/README.TXT"), "add-on readme");
+        QVERIFY(fs::last_write_time(start.path("EAW/x.txt")) == time);
+        // The link is replaced by an empty copy, not written through.
+        QCOMPARE(start.read("outside.dat") + start.read("EAW/link.dat"), "outside");
+        QCOMPARE(fs::status(start.path("EAW/ro.dat")).permissions(), fs::perms(0644));
+
+        clickLoad(*window);
+        click(*window, start.path("empty"));
+        clickLoad(*window);
+        QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"a", "a", "empty"}));
+    }
+
+    // A click on a loaded folder deletes the game files named like its files in any letter
+    // case, and links rather than what they lead to. The focus arriving by Tab deletes nothing;
+    // nothing is chosen after a removal, and a folder without files stays listed.
+    void removal()
+    {
+        Messages messages;
+        TestDir start;
+        start.make({"EAW/eaw.ini", "EAW/README.TXT", "EAW/Readme.txt", "EAW/shared.txt",
+                    "EAW/b.txt", "EAW/old.txt", "EAW/.h", "EAW/folder.txt/", "a/readme.txt",
+                    "a/shared.txt", "a/link.txt", "a/FOLDER.TXT", "a/gone.txt", "a/.h",
+                    "b/shared.txt", "b/b.txt", "e/"});
+        start.write("outside.txt", "outside");
+        fs::create_symlink(start.path("outside.txt"), start.path("EAW/link.txt"));
+        fs::create_symlink("nowhere", start.path("EAW/gone.txt"));
+        start.write("FoldersLoaded.txt", lines(start, {"a", "e", "b"}));
+        auto window = openWindow(start, "EAW");
+
+        window->File1->setFocus();
+        QTest::keyClick(window->File1, Qt::Key_Tab);
+        QTRY_VERIFY(window->List1->hasFocus());
+        QCOMPARE(start.names("EAW").size(), 10u);
+        // Down chooses "a": both spellings of its readme go, and the link rather than what it
+        // leads to. Its hidden file is not listed, and a folder or a broken link is no file.
+        QTest::keyClick(window->List1, Qt::Key_Down);
+        QCOMPARE(start.names("EAW"),
+                 (Names{".h", "b.txt", "eaw.ini", "folder.txt", "gone.txt", "old.txt"}));
+        QCOMPARE(start.read("outside.txt"), "outside");
+        QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"e", "b"}));
+
+        // Nothing is chosen after a removal: Down chooses "e", which holds no file and stays.
+        QTest::keyClick(window->List1, Qt::Key_Down);
+        QTest::keyClick(window->List1, Qt::Key_Down);
+        QCOMPARE(start.names("EAW"), (Names{".h", "eaw.ini", "folder.txt", "gone.txt", "old.txt"}));
+        QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"e"}));
+
+        // Removed while the directory list stands in "e" and File1 on the start directory: Load
+        // is on, and copies the start directory's files.
+        start.write("e/old.txt");
+        open(*window, start.path("e"));
+        click(*window, start.path());
+        clickRow(window->List1, 0);
+        QCOMPARE(start.read("FoldersLoaded.txt"), "");
+        QCOMPARE(window->File1->path(), start.path());
+        clickLoad(*window);
+        QCOMPARE(start.names("EAW"), (Names{".h", "FoldersLoaded.txt", "eaw.ini", "folder.txt",
+                                            "gone.txt", "outside.txt"}));
+        QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {""}));
+    }
+
+    void failure_data()
+    {
+        QTest::addColumn<bool>("load");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("reason");
+        // What the game's a, b and c hold after the failure, "new", "old" or nothing when gone.
+        QTest::addColumn<std::string>("left");
+        const auto row = [](const char *name, bool load, const char *fault, const char *reason,
+                            const char *left) {
+            QTest::newRow(name) << load << QString::fromUtf8(fault) << QString::fromUtf8(reason)
+                                << std::string(left);
+        };
+        row("Load, read-only", true, "read-only", "Permission denied", "new|old|old");
+        row("Load, immutable", true, "immutable", "Operation not permitted", "new|old|old");
+        row("Load, add-on gone", true, "gone", "No such file or directory", "old|old|old");
+        row("removal, read-only", false, "read-only", "Permission denied", "|old|old");
+        row("removal, immutable", false, "immutable", "Operation not permitted", "|old|old");
+        row("removal, add-on gone", false, "gone", "No such file or directory", "old|old|old");
+    }
+
+    // Reported; what was done before stays, the list and File1 stay as they were, and the same
+    // click once the cause is gone does the rest.
+    void failure()
+    {
+        QFETCH(bool, load);
+        QFETCH(QString, fault);
+        QFETCH(QString, reason);
+        QFETCH(std::string, left);
+        Messages messages;
+        TestDir start;
+        start.make({"EAW/eaw.ini", "c/c1"});
+        for (const std::string name : {"a", "b", "c"}) {
+            start.write("a/" + name, "new");
+            start.write("EAW/" + name, "old");
+        }
+        start.write("FoldersLoaded.txt", lines(start, {"a"}));
+        const std::string b = start.path("EAW/b");
+        const auto thaw = qScopeGuard([&] { setImmutable(b, false); });
+        fs::permissions(b, fs::perms(fault == u"read-only" ? 0444 : 0644));
+        if (fault == u"immutable" && !setImmutable(b, true)) {
+            QSKIP("this file system cannot make a file immutable");
+        }
+        // Load copies "a"; a removal borrows File1, which shows "c", and must give it back.
+        auto window = openWindow(start, "EAW");
+        click(*window, start.path(load ? "a" : "c"));
+        fs::rename(start.path("a"), start.path(fault == u"gone" ? "away" : "a")); // or nothing
+        const auto act = [&] { load ? clickLoad(*window) : clickRow(window->List1, 0); };
+        const auto state = [&] {
+            return start.read("EAW/a") + "|" + start.read("EAW/b") + "|" + start.read("EAW/c");
+        };
+        const QString file = fault == u"gone"
+                                 ? (load ? u"copy \"%1/a/a\""_s : u"open \"%1/a\""_s)
+                                 : (load ? u"copy to \"%1/EAW/b\""_s : u"delete \"%1/EAW/b\""_s);
+
+        act();
+        QCOMPARE(messages.take(), u"Cannot %1: %2"_s.arg(file.arg(start.qpath()), reason));
+        QCOMPARE(state(), left);
+        QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"a"}));
+        QCOMPARE(window->File1->path(), start.path(load ? "a" : "c"));
+
+        setImmutable(b, false);
+        fs::permissions(b, fs::perms(0644));
+        fs::rename(start.path(fault == u"gone" ? "away" : "a"), start.path("a"));
+        act();
+        QCOMPARE(state(), load ? "new|new|new" : "||");
+        QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, load ? Names{"a", "a"} : Names{}));
+    }
+};
+
+QTEST_MAIN(Install)
+#include "install.moc"
