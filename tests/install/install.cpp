@@ -1,5 +1,6 @@
 // Load and removal: what they copy into the game directory and delete from it, what they
 // record, and what a failure leaves.
+#include "widgets/form.h"
 #include "windowdriver.h"
 
 #include <QScopeGuard>
@@ -100,6 +101,52 @@ private Q_SLOTS:
         QCOMPARE(start.names("EAW"), (Names{".h", "FoldersLoaded.txt", "eaw.ini", "folder.txt",
                                             "gone.txt", "outside.txt"}));
         QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {""}));
+    }
+
+    // Names are the same in any letter case one character to one character ("é" is "É", "ß"
+    // is not "SS"), the first spelling a folder or the game has wins, and a zero-byte file is
+    // copied. Load refuses a folder the list file cannot keep, or none, before copying
+    // anything. A removal that cannot give File1 its folder back turns Load off.
+    void namesAndRefusals()
+    {
+        Messages messages;
+        TestDir start;
+        start.make({"EAW/eaw.ini", "EAW/EAW.INI", "a/a.txt", "a/straße.txt", "a/é.txt",
+                    "line\nbreak/x", "carriage\rreturn/x", "sub/gone/x"});
+        start.write("a/A.TXT", "upper");
+        start.write("EAW/STRASSE.TXT", "game");
+        start.write("EAW/É.TXT", "game");
+        auto window = openWindow(start, "EAW");
+        click(*window, start.path("a"));
+        clickLoad(*window);
+        const Names loaded{"A.TXT", "EAW.INI", "STRASSE.TXT", "eaw.ini", "straße.txt", "É.TXT"};
+        QCOMPARE(start.names("EAW"), loaded);
+        QCOMPARE(start.read("EAW/STRASSE.TXT") + start.read("EAW/A.TXT") + start.read("EAW/É.TXT"),
+                 "game");
+        for (const std::string folder : {"line\nbreak", "carriage\rreturn"}) {
+            click(*window, start.path(folder));
+            clickLoad(*window);
+            QCOMPARE(messages.take(),
+                     u"Cannot load \"%1\": its name holds a line break, which "
+                     u"\"FoldersLoaded.txt\" cannot keep"_s.arg(start.qpath(folder)));
+        }
+        window->Dir1->selectRow(-1);
+        clickLoad(*window);
+        QCOMPARE(messages.take(),
+                 u"Cannot load \"%1\": no folder is chosen in the folder list"_s.arg(
+                     start.qpath("carriage\rreturn")));
+        QCOMPARE(start.names("EAW"), loaded);
+        QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"a"}));
+
+        open(*window, start.path("sub"));
+        click(*window, start.path("sub/gone"));
+        fs::remove_all(start.path("sub/gone"));
+        clickRow(window->List1, 0);
+        QCOMPARE(messages.take(), u"Cannot open \"%1\": No such file or directory\n\n"_s.arg(
+                                      start.qpath("sub/gone")) +
+                                      loadIsOff());
+        QVERIFY(!window->Command1->isEnabled());
+        QCOMPARE(start.names("EAW"), (Names{"EAW.INI", "STRASSE.TXT", "eaw.ini"}));
     }
 
     void failure_data()

@@ -26,7 +26,12 @@ private Q_SLOTS:
                                   Qt::Key_PageUp, Qt::Key_A, Qt::Key_Up}) {
             QTest::keyClick(&list, key);
         }
-        QCOMPARE(events, (QStringList{u"choose 1"_s, u"choose 2"_s, u"choose 1"_s}));
+        // Nor can the choice be cleared.
+        QTest::keyClick(&list, Qt::Key_Space, Qt::ControlModifier);
+        const QPoint row1 = list.visualRect(list.entries()->index(1, 0)).center();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::ControlModifier, row1);
+        QCOMPARE(list.selectedIndex(), 1);
+        QCOMPARE(events, (QStringList{u"choose 1"_s, u"choose 2"_s, u"choose 1"_s, u"choose 1"_s}));
         clickRow(&list, 2);
         list.removeItem(0);
         QCOMPARE(list.selectedIndex(), -1);
@@ -40,12 +45,13 @@ private Q_SLOTS:
     void directoryList()
     {
         TestDir dir;
-        dir.make({"a/b/c/", "a/b/x/", "a/b/.h/", "a/file"});
+        dir.make({"a/b/c/", "a/b/D/", "a/b/x/", "a/b/.h/", "a/file"});
         fs::create_symlink("c", dir.path("a/b/link"));
         DirListBox list;
         QVERIFY(!list.setPath(dir.path("a/b") + "/"));
         QCOMPARE(list.path(), dir.path("a/b"));
-        QCOMPARE(listed(list), (Names{dir.path("a/b/c"), dir.path("a/b/link"), dir.path("a/b/x")}));
+        QCOMPARE(listed(list), (Names{dir.path("a/b/c"), dir.path("a/b/D"), dir.path("a/b/link"),
+                                      dir.path("a/b/x")}));
         int index = -1;
         for (fs::path up = dir.path("a/b"); up != up.root_path(); up = up.parent_path()) {
             QCOMPARE(list.entry(index--), up.native());
