@@ -34,6 +34,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int smallFiles = 10'000;
+constexpr int hugeFolderFiles = 100'000;
 constexpr int largeFiles = 4;
 constexpr std::size_t largeSize = std::size_t(256) << 20;
 constexpr int gameFiles = 50'000;
@@ -174,6 +175,10 @@ void Bench::generate()
     for (int i = 0; i < smallFiles; ++i) {
         const std::size_t size = 1024 + std::size_t(i) * 7919 % 3073; // 1 to 4 KiB
         writeFile(start_ + "/small/" + fileName(i), bytes.data() + i * 64, size);
+    }
+    fs::create_directories(start_ + "/huge");
+    for (int i = 0; i < hugeFolderFiles; ++i) {
+        writeFile(start_ + "/huge/" + fileName(i), bytes.data() + i % 4096, 1024);
     }
     fs::create_directories(start_ + "/large");
     for (int i = 0; i < largeFiles; ++i) {
@@ -316,6 +321,10 @@ std::vector<Result> Bench::run()
     std::fflush(stdout);
     const std::vector<double> small = load("small", smallFiles);
     results.push_back({"Load 10,000 files of 1-4 KiB", small[0], small[1], cp, 1.2});
+    std::printf("Timing Load of a folder of %d files ...\n", hugeFolderFiles);
+    std::fflush(stdout);
+    const std::vector<double> huge = load("huge", hugeFolderFiles);
+    results.push_back({"Load 100,000 files of 1 KiB", huge[0], huge[1], cp, 1.2});
     std::printf("Timing Load of %d files of 1 GiB in all ...\n", largeFiles);
     std::fflush(stdout);
     const std::vector<double> large = load("large", largeFiles);
