@@ -155,6 +155,7 @@ private:
     void fillGame(const std::string &directory);
     std::vector<double> load(const std::string &folder, std::size_t files);
     std::vector<double> remove();
+    std::vector<double> removeEvery(const std::string &folder, int files);
 
     std::string root_, start_, game_;
     int movedAside_ = 0;
@@ -302,6 +303,39 @@ std::vector<double> Bench::remove()
     return times;
 }
 
+// Removal of a loaded folder whose every file is in the game directory, and rm of them all.
+std::vector<double> Bench::removeEvery(const std::string &folder, int files)
+{
+    const std::string rmGame = root_ + "/rm";
+    QStringList arguments = {u"-f"_s, u"--"_s};
+    for (int i = 0; i < files; ++i) {
+        arguments.append(QString::fromStdString(fileName(i)));
+    }
+    const auto fill = [&](const std::string &directory) {
+        fs::create_directories(directory);
+        for (int i = 0; i < files; ++i) {
+            writeFile(directory + "/" + fileName(i), "", 0);
+        }
+    };
+    ListBox &loaded = *window_->List1;
+    const std::vector<double> times = race({
+        {[&] {
+             fill(game_);
+             choose(start_ + "/large");
+             loaded.addItem(start_ + "/" + folder);
+         },
+         [&] {
+             loaded.selectRow(loaded.count() - 1);
+             Q_EMIT loaded.clicked();
+         }},
+        {[&] { fill(rmGame); }, [&] { runTool(u"rm"_s, arguments, rmGame); }},
+    });
+    if (countFiles(game_) != 1 || countFiles(rmGame) != 0) {
+        fail("a removal of " + folder + " left files");
+    }
+    return times;
+}
+
 std::vector<Result> Bench::run()
 {
     std::printf("Generating files in %s ...\n", root_.c_str());
@@ -325,6 +359,11 @@ std::vector<Result> Bench::run()
     std::fflush(stdout);
     const std::vector<double> huge = load("huge", hugeFolderFiles);
     results.push_back({"Load 100,000 files of 1 KiB", huge[0], huge[1], cp, 1.2});
+    std::printf("Timing removal of a folder of %d files ...\n", hugeFolderFiles);
+    std::fflush(stdout);
+    const std::vector<double> hugeRemoval = removeEvery("huge", hugeFolderFiles);
+    results.push_back({"Remove 100,000 of 100,000", hugeRemoval[0], hugeRemoval[1],
+                       "rm -f name1 ... name100000", 1.5});
     std::printf("Timing Load of %d files of 1 GiB in all ...\n", largeFiles);
     std::fflush(stdout);
     const std::vector<double> large = load("large", largeFiles);
