@@ -19,25 +19,8 @@ print_only=no
 [ "${1:-}" = --print-prefix ] && print_only=yes
 
 # --- 1. Build machine packages (only what is missing, never asks) ----------
-packages=(
-    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64  # compilers, windres
-    dpkg-dev                                              # apt-get source unpacks with it
-    cmake ninja-build perl                                # Qt's build (syncqt is perl)
-    qt6-base-dev qt6-base-dev-tools                       # host moc/rcc/uic/qtpaths
-    wine wine64 zip                                       # run tests, package zips
-)
-missing=()
-for p in "${packages[@]}"; do
-    status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
-    [ "$status" = installed ] || missing+=("$p")
-done
-if [ "$print_only" = no ] && [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    export DEBIAN_FRONTEND=noninteractive
-    $sudo apt-get update -qq
-    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+if [ "$print_only" = no ]; then
+    bash "$repo/scripts/setup.sh" windows
 fi
 
 # The target Qt must be the same version as the host tools (moc, rcc, uic)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Kestro need.
 # Does nothing when they are all present; never asks a question.
-# `setup.sh fuzz` also installs what `make fuzz` needs: clang and its libFuzzer.
+# `setup.sh fuzz` also installs what `make fuzz` needs: clang and its libFuzzer;
+# `setup.sh windows` what cross-building Qt and Kestro for Windows and running them needs.
 set -euo pipefail
 
 packages=(
@@ -10,9 +11,17 @@ packages=(
     xvfb xauth x11-apps imagemagick fonts-dejavu-core
     e2fsprogs
 )
-if [ "${1:-}" = fuzz ]; then
-    packages+=(clang libclang-rt-14-dev)
-fi
+case "${1:-}" in
+fuzz) packages+=(clang libclang-rt-14-dev) ;;
+windows)
+    packages+=(
+        g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 # compilers, windres
+        dpkg-dev                                             # apt-get source unpacks with it
+        ninja-build perl                                     # Qt's build (syncqt is perl)
+        wine wine64 zip                                      # run tests, package zips
+    )
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
