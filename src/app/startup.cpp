@@ -10,8 +10,6 @@
 
 #include <QCoreApplication>
 
-#include <filesystem>
-
 using namespace Qt::StringLiterals;
 
 static std::string listFile(const Form &form)
@@ -22,8 +20,8 @@ static std::string listFile(const Form &form)
 Outcome Form_Load(Form &form)
 {
     form.EAWfound = false;
-    std::error_code ec;
-    const std::string current = std::filesystem::current_path(ec).native();
+    std::string current;
+    const std::error_code ec = platform::currentDirectory(current);
     Outcome failed;
     if (ec) {
         failed = failure(QCoreApplication::translate("Kestro", "open"), ".", ec);

@@ -39,7 +39,8 @@ Outcome previewFolder(Form &form)
         }
         QString text;
         for (const std::string &line : splitLines(bytes)) {
-            text += platform::display(line) + form.lf;
+            // Text in the system's 8-bit code page.
+            text += QString::fromLocal8Bit(line) + form.lf;
         }
         form.Label1.setCaption(text);
     }

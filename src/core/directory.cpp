@@ -6,34 +6,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
-#include <cerrno>
-#include <dirent.h>
-#include <fcntl.h>
 #include <numeric>
-#include <sys/stat.h>
-
-static EntryKind kindOf(int directory, const dirent &entry)
-{
-    switch (entry.d_type) {
-    case DT_REG:
-        return EntryKind::File;
-    case DT_DIR:
-        return EntryKind::Directory;
-    case DT_LNK:
-    case DT_UNKNOWN:
-        break;
-    default:
-        return EntryKind::Other;
-    }
-    // A link, or a file system that does not say: look at what the name leads to.
-    struct stat status;
-    if (::fstatat(directory, entry.d_name, &status, 0) != 0) {
-        return EntryKind::Other;
-    }
-    return S_ISREG(status.st_mode)   ? EntryKind::File
-           : S_ISDIR(status.st_mode) ? EntryKind::Directory
-                                     : EntryKind::Other;
-}
 
 Outcome forEachEntry(const std::string &directory,
                      const std::function<void(std::string_view name, EntryKind kind)> &visit)
@@ -41,26 +14,9 @@ Outcome forEachEntry(const std::string &directory,
     const QString action = QCoreApplication::translate("Kestro", "open");
     // A path read from the list file may hold a NUL, which would cut it short to another folder.
     if (directory.find('\0') != std::string::npos) {
-        return failure(action, directory, EINVAL);
+        return failure(action, directory, std::make_error_code(std::errc::invalid_argument));
     }
-    DIR *dir = ::opendir(directory.c_str());
-    if (!dir) {
-        return failure(action, directory, errno);
-    }
-    const int fd = ::dirfd(dir);
-    for (;;) {
-        errno = 0;
-        const dirent *entry = ::readdir(dir);
-        if (!entry) {
-            break;
-        }
-        if (!platform::isHidden(entry->d_name)) {
-            visit(entry->d_name, kindOf(fd, *entry));
-        }
-    }
-    const int error = errno;
-    ::closedir(dir);
-    if (error) {
+    if (const std::error_code error = platform::forEachEntry(directory, visit)) {
         return failure(action, directory, error);
     }
     return {};

@@ -1,18 +1,14 @@
 #pragma once
 
 #include "core/failure.h"
+#include "core/platform.h"
 
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// What a directory entry is to the lists, links followed.
-enum class EntryKind {
-    File,      // a regular file
-    Directory, // a directory
-    Other      // a broken link, FIFO, socket or device: never listed
-};
+using platform::EntryKind;
 
 // Calls `visit` with each entry of a directory that is not hidden, in the directory's own
 // order. Names are byte-exact.

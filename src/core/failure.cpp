@@ -12,10 +12,5 @@ QString Failure::message() const
 
 Failure failure(const QString &action, const std::string &path, std::error_code code)
 {
-    return {action, path, QString::fromLocal8Bit(code.message())};
-}
-
-Failure failure(const QString &action, const std::string &path, int error)
-{
-    return failure(action, path, std::error_code(error, std::generic_category()));
+    return {action, path, platform::reason(code)};
 }

@@ -23,4 +23,3 @@ struct Failure
 using Outcome = std::optional<Failure>;
 
 Failure failure(const QString &action, const std::string &path, std::error_code code);
-Failure failure(const QString &action, const std::string &path, int error);

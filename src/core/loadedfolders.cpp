@@ -5,18 +5,19 @@
 
 #include <QCoreApplication>
 
-#include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
+#include <algorithm>
 #include <limits>
-#include <sys/stat.h>
-#include <unistd.h>
 
 std::optional<QString> cannotKeep(std::string_view folder)
 {
     if (folder.find_first_of("\r\n") != std::string_view::npos) {
         return QCoreApplication::translate(
             "Kestro", "its name holds a line break, which \"FoldersLoaded.txt\" cannot keep");
+    }
+    if (!platform::listLine(folder)) {
+        return QCoreApplication::translate("Kestro",
+                                           "its name holds letters that \"FoldersLoaded.txt\", "
+                                           "written in the system's code page, cannot keep");
     }
     return {};
 }
@@ -25,46 +26,16 @@ Outcome readLoadedFolders(const std::string &path, std::vector<std::string> &fol
 {
     std::string bytes;
     if (Outcome failed = readFile(path, bytes, std::numeric_limits<std::size_t>::max())) {
-        struct stat status;
-        if (::lstat(path.c_str(), &status) != 0 && errno == ENOENT) {
+        if (platform::isMissing(path)) {
             folders.clear();
             return {};
         }
         return failed;
     }
-    folders = splitLines(bytes);
-    return {};
-}
-
-static Outcome writeAll(int fd, const std::string &bytes, const std::string &path)
-{
-    for (std::size_t written = 0; written < bytes.size();) {
-        const ssize_t now = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (now < 0 && errno == EINTR) {
-            continue;
-        }
-        if (now < 0) {
-            return failure(QCoreApplication::translate("Kestro", "write"), path, errno);
-        }
-        written += std::size_t(now);
+    folders.clear();
+    for (const std::string &line : splitLines(bytes)) {
+        folders.push_back(platform::listPath(line));
     }
-    return {};
-}
-
-// Where the list really lives: users keep it elsewhere through a link on purpose, and the link
-// stays while the file it leads to is replaced.
-static Outcome resolveLink(std::string &path)
-{
-    struct stat status;
-    if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
-        return {};
-    }
-    char *target = ::realpath(path.c_str(), nullptr);
-    if (!target) {
-        return failure(QCoreApplication::translate("Kestro", "write"), path, errno);
-    }
-    path = target;
-    std::free(target);
     return {};
 }
 
@@ -72,7 +43,8 @@ std::string formatLoadedFolders(const std::vector<std::string> &folders)
 {
     std::string bytes;
     for (const std::string &folder : folders) {
-        bytes.append(folder).append("\r\n");
+        // Load refuses a folder the file cannot keep, so this is one read from the file.
+        bytes.append(platform::listLine(folder).value_or(folder)).append("\r\n");
     }
     return bytes;
 }
@@ -80,50 +52,42 @@ std::string formatLoadedFolders(const std::vector<std::string> &folders)
 Outcome writeLoadedFolders(std::string path, const std::vector<std::string> &folders)
 {
     const std::string bytes = formatLoadedFolders(folders);
-
     const QString action = QCoreApplication::translate("Kestro", "write");
-    if (Outcome failed = resolveLink(path)) {
-        return failed;
-    }
-    // The rename would replace a read-only file, which the user meant to keep as it is.
-    if (platform::isReadOnly(path)) {
-        return failure(action, path, EACCES);
+    // Users keep the list elsewhere through a link on purpose: the link stays, and the file
+    // it leads to is replaced.
+    if (const std::error_code error = platform::resolveLink(path)) {
+        return failure(action, path, error);
     }
     const std::size_t slash = path.rfind(platform::separator);
-    const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash);
-    std::string temporary = platform::join(directory, ".FoldersLoaded-XXXXXX");
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
-        return failure(action, path, errno);
+    const std::string directory = slash == std::string::npos
+                                      ? "."
+                                      : path.substr(0, std::max(slash, platform::rootLength(path)));
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const platform::Folder folder(directory);
+    // Replacing would go past a read-only file, which the user meant to keep as it is.
+    std::error_code error = folder.error() ? folder.error() : platform::cannotReplace(folder, name);
+    if (error) {
+        return failure(action, path, error);
     }
-    // Keep the permissions the file had; a new one gets what the user's umask allows.
-    struct stat old;
-    mode_t mode = 0666;
-    if (::stat(path.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
+    platform::File file;
+    std::string temporary;
+    if ((error = platform::createTemporary(folder, ".FoldersLoaded-", file, temporary))) {
+        return failure(action, path, error);
     }
-    Outcome failed = writeAll(fd, bytes, path);
-    if (!failed && (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)) {
-        failed = failure(action, path, errno);
+    error = platform::write(file, bytes);
+    if (!error) {
+        error = platform::matchReplaced(path, file);
     }
-    if (::close(fd) != 0 && !failed) {
-        failed = failure(action, path, errno);
+    if (const std::error_code closing = platform::commit(file); !error) {
+        error = closing;
     }
-    if (!failed && ::rename(temporary.c_str(), path.c_str()) != 0) {
-        failed = failure(action, path, errno);
+    if (!error) {
+        error = platform::replace(folder, temporary, name);
     }
-    if (failed) {
-        ::unlink(temporary.c_str());
-        return failed;
+    if (error) {
+        (void)platform::remove(folder, temporary);
+        return failure(action, path, error);
     }
-    // Make the rename itself last across a power cut.
-    if (const int dir = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    platform::sync(folder);
     return {};
 }

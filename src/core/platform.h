@@ -1,35 +1,153 @@
 #pragma once
 
-// What differs between the platforms Kestro runs on: the path separator, which directory
-// entries count as hidden or system files, how letter case is folded, and the 8-bit text
-// encoding of file names and text files. Everything else works on byte-exact names.
+// What differs between the platforms Kestro runs on: paths and their separator, which
+// directory entries are hidden, the file operations themselves and their failures, the
+// encoding of "FoldersLoaded.txt". Everything else works on byte-exact names: the bytes the
+// system gives on POSIX, UTF-8 on Windows.
 
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 class QString;
 
 namespace platform {
 
+#ifdef _WIN32
+inline constexpr char separator = '\\';
+#else
 inline constexpr char separator = '/';
+#endif
 
 // A file's path: the directory, the separator, the name; the separator is added even when
-// the directory already ends with one.
+// the directory already ends with one (a drive's root).
 std::string join(std::string_view directory, std::string_view name);
 
-// Names the system hides from ordinary listings.
-bool isHidden(std::string_view name);
+// The length of the root a full path starts with: "/", or "C:\" on Windows.
+std::size_t rootLength(std::string_view path);
 
-// A file nobody may write to, which the game's platform calls read-only.
-bool isReadOnly(const std::string &path);
-// The same for a name inside a directory opened as `directory`.
-bool isReadOnly(int directory, const std::string &name);
+// The process's current directory.
+std::error_code currentDirectory(std::string &path);
 
 // The name in upper case, for comparisons that ignore letter case: each character is
 // mapped on its own, so a name keeps its length in characters.
 std::string upper(std::string_view name);
 
-// Bytes of the system's 8-bit encoding as text to show; invalid bytes become U+FFFD.
-QString display(std::string_view bytes);
+// A name or path as text to show; invalid bytes become U+FFFD.
+QString display(std::string_view name);
+
+// A path as a line of "FoldersLoaded.txt", which is in the system's 8-bit code page: nothing
+// when the code page cannot hold it.
+std::optional<std::string> listLine(std::string_view path);
+// The path a line of that file holds.
+std::string listPath(std::string_view line);
+
+// The failure of something other than a regular file where a file is expected.
+std::error_code notAFile();
+// Why an operation failed, as the system says it.
+QString reason(std::error_code error);
+
+// True only when nothing at all is at the path.
+bool isMissing(const std::string &path);
+
+// What a directory entry is to the lists, links followed.
+enum class EntryKind {
+    File,      // a regular file
+    Directory, // a directory
+    Other      // a broken link, FIFO, socket or device: never listed
+};
+
+enum class Hidden { Skip, Include };
+
+// Calls `visit` with each entry of a directory, in the directory's own order, leaving out
+// the ones the system hides from listings unless asked.
+std::error_code forEachEntry(const std::string &directory,
+                             const std::function<void(std::string_view, EntryKind)> &visit,
+                             Hidden hidden = Hidden::Skip);
+
+// An open file, closed when it goes.
+class File final
+{
+public:
+    File() = default;
+    ~File();
+    File(File &&other) noexcept;
+    File &operator=(File &&other) noexcept;
+
+    bool isOpen() const { return handle_ != closed; }
+    std::intptr_t handle() const { return handle_; }
+    void reset(std::intptr_t handle = closed);
+    // Forgets the handle without closing it.
+    void release() { handle_ = closed; }
+
+private:
+    static constexpr std::intptr_t closed = -1;
+    std::intptr_t handle_ = closed;
+};
+
+// Opens a file for reading, without waiting: anything but a regular file (a directory, a
+// FIFO, a device) fails with notAFile().
+std::error_code openRegularFile(const std::string &path, File &file);
+// Reads up to `size` bytes; 0 bytes read is the end of the file.
+std::error_code read(const File &file, char *buffer, std::size_t size, std::size_t &got);
+std::error_code write(const File &file, std::string_view bytes);
+
+// A directory whose files are worked on by name, held open where the system allows, so that
+// every name refers to the same directory even if its path changes meanwhile.
+class Folder final
+{
+public:
+    explicit Folder(const std::string &path);
+    ~Folder();
+    Folder(const Folder &) = delete;
+    Folder &operator=(const Folder &) = delete;
+
+    const std::string &path() const { return path_; }
+    // Why the directory could not be opened, if it could not.
+    std::error_code error() const { return error_; }
+    std::intptr_t handle() const { return handle_; }
+
+private:
+    std::string path_;
+    std::intptr_t handle_ = -1;
+    std::error_code error_;
+};
+
+// Opens a file of a folder to copy it: as openRegularFile.
+std::error_code openSource(const Folder &folder, const std::string &name, File &file);
+// Why a file of the folder may not be replaced or deleted: it is a directory, or read-only.
+std::error_code cannotReplace(const Folder &folder, const std::string &name);
+// Creates a new, hidden file in a folder, named `prefix` followed by a number of this process,
+// and kept locked while it is open so that no other process takes it for abandoned.
+std::error_code createTemporary(const Folder &folder, std::string_view prefix, File &file,
+                                std::string &name);
+// Copies the rest of `from` into `to`, telling `working` now and then that a large file is
+// still being copied.
+std::error_code copyBytes(const File &from, File &to, const std::function<void()> &working);
+// The copy gets the original's modification time and permissions, always writable by its
+// owner, and is no longer hidden.
+std::error_code matchOriginal(const File &original, const File &copy);
+// A file that replaces the one at `path` gets its permissions, or a new file's defaults, and
+// is no longer hidden.
+std::error_code matchReplaced(const std::string &path, const File &replacement);
+std::error_code close(File &file);
+// Writes the file's bytes through to the disk and closes it.
+std::error_code commit(File &file);
+// Puts a folder's file in place of another of its files in one step; a link at `target` is
+// replaced, never written through.
+std::error_code replace(const Folder &folder, const std::string &file, const std::string &target);
+// Makes the folder's last changes last across a power cut.
+void sync(const Folder &folder);
+// Deletes a file of the folder; one already gone is no failure.
+std::error_code remove(const Folder &folder, const std::string &name);
+// Deletes a temporary file its process left behind when it was killed; one that a running
+// process still holds stays.
+void removeAbandoned(const Folder &folder, const std::string &name);
+// Where a link leads, or the path itself when it is not a link.
+std::error_code resolveLink(std::string &path);
 
 } // namespace platform

@@ -12,9 +12,6 @@
 // last line without its end counts whole.
 std::vector<std::string> splitLines(std::string_view bytes);
 
-// Opens a file for reading, without waiting: anything but a regular file (a directory, a
-// FIFO, a device) cannot be opened.
-Outcome openRegularFile(const std::string &path, int &fd);
-
-// Reads at most `limit` bytes from the start of a file.
+// Reads at most `limit` bytes from the start of a file. Only a regular file is read, and
+// without waiting: a FIFO in its place fails at once.
 Outcome readFile(const std::string &path, std::string &bytes, std::size_t limit);

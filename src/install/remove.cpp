@@ -11,10 +11,7 @@
 #include <QPushButton>
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
 #include <unordered_map>
 #include <vector>
 
@@ -51,16 +48,17 @@ Outcome findMatches(const FileList &folder, const std::string &game, std::vector
     return failed;
 }
 
-// A game file nobody may write to is read-only to the game's platform, and stays. Files are
-// looked at and deleted by their names in the game directory, as the system's own tools do.
-Outcome deleteGameFile(int game, const std::string &gamePath, const std::string &name)
+// A read-only game file stays. Files are looked at and deleted by their names in the game
+// directory, as the system's own tools do.
+Outcome deleteGameFile(const platform::Folder &game, const std::string &name)
 {
-    const QString action = QCoreApplication::translate("Kestro", "delete");
-    if (platform::isReadOnly(game, name)) {
-        return failure(action, platform::join(gamePath, name), EACCES);
+    std::error_code error = platform::cannotReplace(game, name);
+    if (!error) {
+        error = platform::remove(game, name);
     }
-    if (::unlinkat(game, name.c_str(), 0) != 0 && errno != ENOENT) {
-        return failure(action, platform::join(gamePath, name), errno);
+    if (error) {
+        return failure(QCoreApplication::translate("Kestro", "delete"),
+                       platform::join(game.path(), name), error);
     }
     return {};
 }
@@ -74,16 +72,15 @@ Outcome deleteMatches(const FileList &folder, const std::string &game, const Pro
     if (Outcome failed = findMatches(folder, game, matches)) {
         return failed;
     }
-    const int fd = ::open(game.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return failure(QCoreApplication::translate("Kestro", "open"), game, errno);
+    const platform::Folder gameFolder(game);
+    if (gameFolder.error()) {
+        return failure(QCoreApplication::translate("Kestro", "open"), game, gameFolder.error());
     }
     Outcome failed;
     for (std::size_t i = 0; i < matches.size() && !failed; ++i) {
-        failed = deleteGameFile(fd, game, matches[i].name);
+        failed = deleteGameFile(gameFolder, matches[i].name);
         progress(i + 1, matches.size());
     }
-    ::close(fd);
     return failed;
 }
 

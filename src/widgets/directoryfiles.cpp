@@ -2,12 +2,11 @@
 
 #include "core/directory.h"
 
-#include <filesystem>
+#include "core/platform.h"
 
 DirectoryFiles::DirectoryFiles()
 {
-    std::error_code ec;
-    path_ = std::filesystem::current_path(ec).native();
+    (void)platform::currentDirectory(path_);
     (void)listFiles(path_, pattern_, names_);
 }
 

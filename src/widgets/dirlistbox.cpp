@@ -6,37 +6,39 @@
 
 #include <QStyle>
 
-#include <filesystem>
-
 // The directory and each directory above it, from the root down.
 static std::vector<std::string> ancestorsOf(const std::string &directory)
 {
-    std::vector<std::string> paths;
+    const std::size_t root = platform::rootLength(directory);
     std::string path = directory;
-    while (path.size() > 1 && path.back() == platform::separator) {
+    while (path.size() > root && path.back() == platform::separator) {
         path.pop_back();
     }
-    for (std::size_t end = path.find(platform::separator, 1); end != std::string::npos;
+    std::vector<std::string> paths{path.substr(0, root)};
+    for (std::size_t end = path.find(platform::separator, root); end != std::string::npos;
          end = path.find(platform::separator, end + 1)) {
         paths.push_back(path.substr(0, end));
     }
-    paths.insert(paths.begin(), std::string(1, platform::separator));
-    if (path.size() > 1) {
+    if (path.size() > root) {
         paths.push_back(path);
     }
     return paths;
 }
 
+// What a row shows: the directory's own name, or the whole root.
 static std::string lastName(const std::string &path)
 {
     const std::size_t slash = path.rfind(platform::separator);
-    return path.size() <= 1 || slash == std::string::npos ? path : path.substr(slash + 1);
+    return path.size() <= platform::rootLength(path) || slash == std::string::npos
+               ? path
+               : path.substr(slash + 1);
 }
 
 DirListBox::DirListBox(QWidget *parent) : ListView(parent)
 {
-    std::error_code ec;
-    (void)setPath(std::filesystem::current_path(ec).native());
+    std::string current;
+    (void)platform::currentDirectory(current);
+    (void)setPath(current);
     connect(this, &ListView::rowChosen, this, &DirListBox::clicked);
     connect(this, &ListView::rowOpened, this, &DirListBox::open);
 }
@@ -70,8 +72,9 @@ Outcome DirListBox::setPath(const std::string &directory)
 std::string DirListBox::entry(int index) const
 {
     if (index >= 0 && std::size_t(index) < subdirectories_.size()) {
-        return path_.size() == 1 ? path_ + subdirectories_[std::size_t(index)]
-                                 : platform::join(path_, subdirectories_[std::size_t(index)]);
+        // A directory's path has one separator, even at the root.
+        const std::string &name = subdirectories_[std::size_t(index)];
+        return path_.ends_with(platform::separator) ? path_ + name : platform::join(path_, name);
     }
     if (index < 0 && std::size_t(-index) <= ancestors_.size()) {
         return ancestors_[ancestors_.size() - std::size_t(-index)];

@@ -2,11 +2,12 @@
 
 #include "core/textfile.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QImageReader>
 #include <QPixmap>
 
-#include <unistd.h>
+// Larger files are not pictures anyone puts beside an add-on; reading them whole would stall.
+static constexpr std::size_t pictureLimit = std::size_t(256) << 20;
 
 PictureArea::PictureArea(QWidget *parent) : QLabel(parent)
 {
@@ -16,15 +17,13 @@ PictureArea::PictureArea(QWidget *parent) : QLabel(parent)
 Outcome PictureArea::showPicture(const std::string &path)
 {
     // Read by its bytes: Qt's own file names cannot hold every name the system can.
-    int fd;
-    if (Outcome failed = openRegularFile(path, fd)) {
+    std::string bytes;
+    if (Outcome failed = readFile(path, bytes, pictureLimit)) {
         return failed;
     }
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return Failure{tr("open"), path, file.errorString()};
-    }
+    QBuffer file;
+    file.setData(bytes.data(), qsizetype(bytes.size()));
+    file.open(QIODevice::ReadOnly);
     QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
