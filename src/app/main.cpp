@@ -1,13 +1,11 @@
 #include "app/form1.h"
+#include "core/platform.h"
 
 #include <QApplication>
 
-#include <csignal>
-
 int main(int argc, char *argv[])
 {
-    // A file-size limit makes a write fail instead of ending the process.
-    std::signal(SIGXFSZ, SIG_IGN);
+    platform::failWritesPastSizeLimit();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestro"));

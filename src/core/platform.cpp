@@ -11,6 +11,7 @@
 #include <windows.h>
 #else
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -151,6 +152,8 @@ std::error_code unhide(const File &file, const FILETIME *modified)
 }
 
 } // namespace
+
+void failWritesPastSizeLimit() {}
 
 std::size_t rootLength(std::string_view path)
 {
@@ -547,6 +550,11 @@ std::error_code checkRegular(File &file)
 }
 
 } // namespace
+
+void failWritesPastSizeLimit()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
 
 std::size_t rootLength(std::string_view path)
 {

@@ -23,6 +23,9 @@ inline constexpr char separator = '\\';
 inline constexpr char separator = '/';
 #endif
 
+// A write past the user's file-size limit fails, and is reported, instead of ending Kestro.
+void failWritesPastSizeLimit();
+
 // A file's path: the directory, the separator, the name; the separator is added even when
 // the directory already ends with one (a drive's root).
 std::string join(std::string_view directory, std::string_view name);
