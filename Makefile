@@ -1,6 +1,7 @@
 # Kestro: `make run` builds and starts the tool on the demo start directory;
 # `make test` builds with warnings as errors and runs every test headless.
 # `make fuzz` builds the fuzz targets with clang's libFuzzer and runs each for a minute.
+# `make windows` cross-builds kestro.exe and its zip; `make test-windows` runs every test under Wine.
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -9,7 +10,7 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 DEMO_RUN   := $(BUILD)/demo-run
 
-.PHONY: all setup build run test check-asan bench fuzz clean
+.PHONY: all setup build run test check-asan bench fuzz windows test-windows clean
 
 all: build
 
@@ -48,5 +49,12 @@ fuzz:
 	cmake --build $(FUZZ_BUILD) --target fuzzers -j $(JOBS)
 	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# The first run also cross-builds Qt for Windows into ~/.cache/kestro (30 to 75 minutes, once).
+windows:
+	bash scripts/windows.sh package
+
+test-windows:
+	bash scripts/windows.sh test
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) build-windows
