@@ -24,7 +24,7 @@ int main(int argc, char **argv)
         std::vector<uint8_t> bytes(std::filesystem::file_size(file));
         std::ifstream(file, std::ios::binary)
             .read(reinterpret_cast<char *>(bytes.data()), std::streamsize(bytes.size()));
-        std::fprintf(stderr, "%s\n", file.c_str());
+        std::fprintf(stderr, "%s\n", file.string().c_str());
         LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
     }
     std::printf("%zu inputs passed\n", files.size());

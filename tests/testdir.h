@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "core/platform.h"
+
+#ifndef _WIN32
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -20,12 +23,33 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using namespace Qt::StringLiterals;
 using namespace std::literals;
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 Q_DECLARE_METATYPE(Names)
+
+// File names are byte-exact on POSIX and UTF-8 inside Kestro on Windows.
+inline fs::path fsPath(const std::string &path)
+{
+#ifdef _WIN32
+    return fs::path(std::u8string(path.begin(), path.end()));
+#else
+    return path;
+#endif
+}
+
+inline std::string pathString(const fs::path &path)
+{
+#ifdef _WIN32
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+#else
+    return path.string();
+#endif
+}
 
 // A temporary folder to build trees of real files in, removed with everything in it.
 class TestDir
@@ -37,12 +61,21 @@ public:
     {
     }
     // Removes names that are not UTF-8 too, which Qt cannot spell.
-    ~TestDir() { fs::remove_all(dir_.path().toStdString(), ec_); }
-
-    std::string path(const std::string &name = {}) const
+    ~TestDir()
     {
-        const std::string root = fs::canonical(dir_.path().toStdString());
-        return name.empty() ? root : root + "/" + name;
+        // Windows cannot remove the current directory of a process.
+        if (QDir::currentPath().startsWith(dir_.path())) {
+            QDir::setCurrent(QDir::tempPath());
+        }
+        fs::remove_all(fsPath(path()), ec_);
+    }
+
+    // A path as Kestro spells it; "/" in a name stands for the system's separator.
+    std::string path(std::string name = {}) const
+    {
+        const std::string root = pathString(fs::canonical(fsPath(dir_.path().toStdString())));
+        std::ranges::replace(name, '/', platform::separator);
+        return name.empty() ? root : platform::join(root, name);
     }
     // The same as text, for messages.
     QString qpath(const std::string &name = {}) const { return QString::fromStdString(path(name)); }
@@ -50,9 +83,10 @@ public:
     // folders on the way.
     void write(const std::string &name, const std::string &bytes = {}) const
     {
-        fs::create_directories(fs::path(path(name)).parent_path());
-        name.ends_with('/') ? (void)fs::create_directory(path(name))
-                            : (void)(std::ofstream(path(name), std::ios::binary) << bytes);
+        const fs::path at = fsPath(path(name));
+        fs::create_directories(at.parent_path());
+        name.ends_with('/') ? (void)fs::create_directory(at)
+                            : (void)(std::ofstream(at, std::ios::binary) << bytes);
     }
     // Creates empty files and folders.
     void make(const Names &all) const
@@ -63,15 +97,15 @@ public:
     std::string read(const std::string &name) const
     {
         std::ostringstream bytes;
-        bytes << std::ifstream(path(name), std::ios::binary).rdbuf();
+        bytes << std::ifstream(fsPath(path(name)), std::ios::binary).rdbuf();
         return bytes.str();
     }
     // The names in a folder, hidden ones included, sorted by their bytes.
     Names names(const std::string &folder = {}) const
     {
         Names found;
-        for (const auto &entry : fs::directory_iterator(path(folder))) {
-            found.push_back(entry.path().filename());
+        for (const auto &entry : fs::directory_iterator(fsPath(path(folder)))) {
+            found.push_back(pathString(entry.path().filename()));
         }
         std::ranges::sort(found);
         return found;
@@ -82,6 +116,7 @@ private:
     std::error_code ec_;
 };
 
+#ifndef _WIN32
 // Runs `body` in a forked child and gives its result, or -1 if it did not exit.
 inline int inChild(const std::function<int()> &body)
 {
@@ -112,3 +147,4 @@ inline bool setImmutable(const std::string &path, bool on)
     ::close(fd);
     return done;
 }
+#endif
