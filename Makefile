@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 DEMO_RUN   := $(BUILD)/demo-run
 
-.PHONY: all setup build run test check-asan bench fuzz windows test-windows clean
+.PHONY: all setup build run test check-asan bench fuzz package windows test-windows clean
 
 all: build
 
@@ -48,6 +48,10 @@ fuzz:
 		-DKESTRO_WERROR=ON -DKESTRO_FUZZ=ON -DBUILD_TESTING=OFF
 	cmake --build $(FUZZ_BUILD) --target fuzzers -j $(JOBS)
 	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# A Debian package of Kestro, in $(BUILD).
+package: build
+	cd $(BUILD) && cpack
 
 # The first run also cross-builds Qt for Windows into ~/.cache/kestro (30 to 75 minutes, once).
 windows:

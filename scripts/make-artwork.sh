@@ -2,6 +2,7 @@
 # Regenerates every picture (and the few sample sounds) that Kestro ships with:
 #
 #   resources/kestro.ico                      application icon, 32x32 and 16x16, 16 colours each
+#   resources/kestro.png                      the 32x32 icon for Linux desktops
 #   demo/Kestro                               program picture (PNG without extension), 303x251
 #   demo/Addons/Skyhawk Campaign/mypic        add-on picture, PNG
 #   demo/Addons/Desert Maps/mypic             add-on picture, JPEG
@@ -283,5 +284,8 @@ wav(os.path.join(sys.argv[1], 'cannon.wav'),
 wav(os.path.join(sys.argv[1], 'wind.wav'),
     [fade(i) * 60 * v for i, v in enumerate(noise(n, 42))])
 PY
+
+# The same icon for Linux desktops, which want a PNG.
+convert 'resources/kestro.ico[0]' PNG32:resources/kestro.png
 
 echo "make-artwork.sh: artwork written"

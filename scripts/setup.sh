@@ -10,13 +10,13 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth x11-apps imagemagick fonts-dejavu-core
     e2fsprogs
+    dpkg-dev file # make package: dpkg-shlibdeps finds the libraries the program needs
 )
 case "${1:-}" in
 fuzz) packages+=(clang libclang-rt-14-dev) ;;
 windows)
     packages+=(
         g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 # compilers, windres
-        dpkg-dev                                             # apt-get source unpacks with it
         ninja-build perl                                     # Qt's build (syncqt is perl)
         wine wine64 zip                                      # run tests, package zips
     )
