@@ -32,8 +32,8 @@ class TestDir
 {
 public:
     // In the system's temporary folder, or under a name that begins with `prefix`.
-    explicit TestDir(const QString &prefix = QDir::tempPath() + QStringLiteral("/kestro"))
-        : dir_(prefix + QStringLiteral("-XXXXXX"))
+    explicit TestDir(const QString &prefix = QDir::tempPath() + u"/kestro"_s)
+        : dir_(prefix + u"-XXXXXX"_s)
     {
     }
     // Removes names that are not UTF-8 too, which Qt cannot spell.
@@ -46,15 +46,24 @@ public:
     }
     // The same as text, for messages.
     QString qpath(const std::string &name = {}) const { return QString::fromStdString(path(name)); }
-    // Creates a file with the given bytes, or a folder for a name that ends in "/", and any
-    // folders on the way.
+    // Creates a file with the given bytes, a folder for a name that ends in "/", a FIFO for one
+    // that ends in "|", or a link for "name -> target"; and any folders on the way.
     void write(const std::string &name, const std::string &bytes = {}) const
     {
-        fs::create_directories(fs::path(path(name)).parent_path());
-        name.ends_with('/') ? (void)fs::create_directory(path(name))
-                            : (void)(std::ofstream(path(name), std::ios::binary) << bytes);
+        const std::size_t arrow = name.find(" -> ");
+        const std::string at = path(name.substr(0, arrow));
+        fs::create_directories(fs::path(at).parent_path());
+        if (arrow != name.npos) {
+            fs::create_symlink(name.substr(arrow + 4), at);
+        } else if (name.ends_with('/')) {
+            fs::create_directory(at);
+        } else if (name.ends_with('|')) {
+            ::mkfifo(at.substr(0, at.size() - 1).c_str(), 0644);
+        } else {
+            std::ofstream(at, std::ios::binary) << bytes;
+        }
     }
-    // Creates empty files and folders.
+    // Creates empty files, folders, FIFOs and links.
     void make(const Names &all) const
     {
         std::ranges::for_each(all, [this](const std::string &name) { write(name); });
