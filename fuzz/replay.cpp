@@ -14,10 +14,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: %s CORPUS_FOLDER\n", argv[0]);
         return 2;
     }
-    std::vector<std::filesystem::path> files;
-    for (const auto &entry : std::filesystem::directory_iterator(argv[1])) {
-        files.push_back(entry.path());
-    }
+    std::vector<std::filesystem::path> files(std::filesystem::directory_iterator(argv[1]), {});
     std::ranges::sort(files);
     for (const auto &file : files) {
         // Exactly as long as the input, so that AddressSanitizer sees a read past its end.

@@ -1,39 +1,33 @@
 // Kestro killed at any moment of a Load, a removal or a save: no game file is torn, the list
 // file is whole, and the next run finishes the work. Replay a run with KESTRO_KILL_SEED=<seed>.
 #include "core/directory.h"
-#include "messages.h"
-#include "widgets/listbox.h"
 #include "windowdriver.h"
 
 #include <chrono>
-#include <csignal>
 #include <random>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 using Clock = std::chrono::steady_clock;
 using Act = std::function<void(Form1 &)>;
 
 static constexpr int files = 200;
 
-// Version 'A' or 'B' of a game file: about 1 MiB, each of a size of its own, so a torn copy
+// Game file i in version 'A' or 'B': about 1 MiB, each of a size of its own, so a torn copy
 // or a copy under the wrong name shows.
+static std::string name(int i)
+{
+    return "f" + std::to_string(1000 + i);
+}
 static std::string content(char version, int i)
 {
     return std::string((1 << 20) + (version == 'A' ? i : 2 * i + 1), version);
-}
-
-static std::string fileName(int i)
-{
-    return "f" + std::to_string(1000 + i);
 }
 
 class Killed : public QObject
 {
     Q_OBJECT
 
-    TestDir start{QStringLiteral("/dev/shm/kestro-killed")};
+    TestDir start{u"/dev/shm/kestro-killed"_s};
     std::mt19937 random;
     int kills = 0;
 
@@ -68,10 +62,8 @@ class Killed : public QObject
         }
         int status = 0;
         ::waitpid(child, &status, 0);
-        if (!started || (!killAfter && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))) {
-            return {};
-        }
-        return Clock::now() - from;
+        const bool clean = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        return started && (killAfter || clean) ? std::optional(Clock::now() - from) : std::nullopt;
     }
 
     Act load(char version)
@@ -89,22 +81,22 @@ class Killed : public QObject
     void checkGame(const std::string &allowed)
     {
         for (int i = 0; i < files; ++i) {
-            const std::string name = "game/" + fileName(i);
-            const std::string bytes = start.read(name);
-            const char found = !fs::exists(start.path(name)) ? '-'
+            const std::string file = "game/" + name(i), bytes = start.read(file);
+            const char found = !fs::exists(start.path(file)) ? '-'
                                : bytes == content('A', i)    ? 'A'
                                : bytes == content('B', i)    ? 'B'
                                                              : '?';
-            QVERIFY2(allowed.find(found) != std::string::npos, (name + " is " + found).c_str());
+            QVERIFY2(allowed.find(found) != std::string::npos, (file + " is " + found).c_str());
         }
-        std::vector<std::string> listed;
+        Names listed;
         QVERIFY(!listFiles(start.path("game"), "*.*", listed));
-        QVERIFY(std::ranges::all_of(listed, [](const std::string &name) {
-            return name == "eaw.ini" || name.starts_with('f');
+        QVERIFY(std::ranges::all_of(listed, [](const std::string &file) {
+            return file == "eaw.ini" || file.starts_with('f');
         }));
     }
 
-    // Kills `act` at a random moment of it, checks what is left, then lets `act` run whole.
+    // Kills `act` at a random moment of it, checks what is left, then lets `act` run whole and
+    // leave no temporary file.
     void killAndFinish(const Act &act, Clock::duration whole, const std::string &allowed,
                        const std::string &listAfter)
     {
@@ -116,8 +108,8 @@ class Killed : public QObject
         QVERIFY2(list == listBefore || list == listAfter, list.c_str());
         start.write("FoldersLoaded.txt", listBefore);
         QVERIFY(run(act));
-        QVERIFY(std::ranges::none_of(start.names("game"), [](const std::string &name) {
-            return name.starts_with(".kestro-");
+        QVERIFY(std::ranges::none_of(start.names("game"), [](const std::string &file) {
+            return file.starts_with(".kestro-");
         }));
         QCOMPARE(start.read("FoldersLoaded.txt"), listAfter);
     }
@@ -132,9 +124,9 @@ private Q_SLOTS:
         makeStart(start);
         start.write("game/eaw.ini");
         for (int i = 0; i < files; ++i) {
-            start.write("A/" + fileName(i), content('A', i));
-            start.write("B/" + fileName(i), content('B', i));
-            start.write("game/" + fileName(i), content('A', i));
+            start.write("A/" + name(i), content('A', i));
+            start.write("B/" + name(i), content('B', i));
+            start.write("game/" + name(i), content('A', i));
         }
     }
 
@@ -142,11 +134,9 @@ private Q_SLOTS:
     {
         const auto whole = run(load('B'));
         QVERIFY(whole);
-        for (char from = 'B'; kills < 40; from = from == 'A' ? 'B' : 'A') {
-            const char to = from == 'A' ? 'B' : 'A';
+        for (char from = 'B', to = 'A'; kills < 40; std::swap(from, to)) {
             const std::string list = start.read("FoldersLoaded.txt");
-            killAndFinish(load(to), *whole, {from, to},
-                          list + start.path(std::string(1, to)) + "\r\n");
+            killAndFinish(load(to), *whole, {from, to}, list + start.path({to}) + "\r\n");
             checkGame({to});
         }
     }

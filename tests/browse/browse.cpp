@@ -167,6 +167,7 @@ private Q_SLOTS:
         QCOMPARE(window->Image1->grab().toImage().pixelColor(302, 250), // the far corner
                  window->Image1->pixmap().toImage().pixelColor(0, 0));
         QCOMPARE(window->Label1->caption(), caption.isNull() ? window->form.Eawtext : caption);
+        QCOMPARE(window->Label1->textFormat(), Qt::PlainText); // never markup from the file
         const QString message = messages.take();
         QVERIFY2(failed.isEmpty() ? message.isEmpty()
                                   : message.startsWith(u"Cannot "_s) &&

@@ -29,8 +29,8 @@ private Q_SLOTS:
         start.write("a/readme.txt", "add-on readme");
         start.write("outside.dat", "outside");
         start.make({"EAW/eaw.ini", "EAW/README.TXT", "EAW/x.txt", "a/x.txt", "a/ro.dat",
-                    "a/link.dat", "a/.hidden", "a/sub/inner.txt", "empty/"});
-        fs::create_symlink(start.path("outside.dat"), start.path("EAW/link.dat"));
+                    "a/link.dat", "a/.hidden", "a/sub/inner.txt", "empty/",
+                    "EAW/link.dat -> ../outside.dat"});
         const auto time = fs::last_write_time(start.path("a/x.txt")) - 1000h - 123ns;
         fs::last_write_time(start.path("a/x.txt"), time);
         fs::permissions(start.path("a/ro.dat"), fs::perms(0444));
@@ -64,10 +64,9 @@ private Q_SLOTS:
         start.make({"EAW/eaw.ini", "EAW/README.TXT", "EAW/Readme.txt", "EAW/shared.txt",
                     "EAW/b.txt", "EAW/old.txt", "EAW/.h", "EAW/folder.txt/", "a/readme.txt",
                     "a/shared.txt", "a/link.txt", "a/FOLDER.TXT", "a/gone.txt", "a/.h",
-                    "b/shared.txt", "b/b.txt", "e/"});
+                    "b/shared.txt", "b/b.txt", "e/", "EAW/link.txt -> ../outside.txt",
+                    "EAW/gone.txt -> nowhere"});
         start.write("outside.txt", "outside");
-        fs::create_symlink(start.path("outside.txt"), start.path("EAW/link.txt"));
-        fs::create_symlink("nowhere", start.path("EAW/gone.txt"));
         start.write("FoldersLoaded.txt", lines(start, {"a", "e", "b"}));
         auto window = openWindow(start, "EAW");
 
