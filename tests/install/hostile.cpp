@@ -165,6 +165,7 @@ private Q_SLOTS:
             QVERIFY(!window->Command1->isEnabled());
             QTest::keyClick(window->Dir1, Qt::Key_Return);
             QVERIFY(messages.take().startsWith(u"Cannot open \""_s + start.qpath("addon")));
+            QCOMPARE(window->Dir1->path(), start.path());
         }
         QCOMPARE(start.names("EAW"), Names{"eaw.ini"});
         QCOMPARE(window->List1->count(), 0);

@@ -40,8 +40,7 @@ private Q_SLOTS:
     }
 
     // Subfolders (links too, hidden ones not), then -1 for the directory itself and each parent
-    // up to the root. A double click or Enter opens an entry. A folder that cannot be read
-    // leaves the list as it was.
+    // up to the root. A double click or Enter opens an entry.
     void directoryList()
     {
         TestDir dir;
@@ -69,17 +68,6 @@ private Q_SLOTS:
         QTest::keyClick(&list, Qt::Key_Up); // from "b" itself to its parent
         QTest::keyClick(&list, Qt::Key_Return);
         QCOMPARE(list.path(), dir.path("a"));
-
-        const int rows = list.entries()->rowCount();
-        for (const auto &[name, reason] : {std::pair{"a/gone", u"No such file or directory"_s},
-                                           {"a/file", u"Not a directory"_s}}) {
-            const Outcome failed = list.setPath(dir.path(name));
-            QCOMPARE(failed ? failed->message() : QString(),
-                     u"Cannot open \"%1\": %2"_s.arg(dir.qpath(name), reason));
-        }
-        QCOMPARE(list.entry(-1), dir.path("a"));
-        QCOMPARE(listed(list), Names{dir.path("a/b")});
-        QCOMPARE(list.entries()->rowCount(), rows);
     }
 };
 
