@@ -21,16 +21,24 @@ class Install : public QObject
 private Q_SLOTS:
     // Every file the file list shows is copied over the game's file of that name in any letter
     // case, with its time, always writable; the folder is recorded, again on a second Load. A
-    // game file that anybody may write to is replaced, a link too.
+    // game file that anybody may write to is replaced, a link too. Letter case is one character
+    // to one character ("é" is "É", "ß" is not "SS"), the first spelling a folder or the game
+    // has wins, and a zero-byte file is copied. Load refuses a folder the list file cannot
+    // keep, or none, before copying anything. A removal that cannot give File1 its folder back
+    // turns Load off.
     void load()
     {
         Messages messages;
         TestDir start;
         start.write("a/readme.txt", "add-on readme");
+        start.write("a/A.TXT", "upper");
         start.write("outside.dat", "outside");
-        start.make({"EAW/eaw.ini", "EAW/README.TXT", "EAW/x.txt", "a/x.txt", "a/ro.dat",
-                    "a/link.dat", "a/.hidden", "a/sub/inner.txt", "empty/",
-                    "EAW/link.dat -> ../outside.dat"});
+        start.write("EAW/STRASSE.TXT", "game");
+        start.write("EAW/É.TXT", "game");
+        start.make({"EAW/eaw.ini", "EAW/EAW.INI", "EAW/README.TXT", "EAW/x.txt", "a/x.txt",
+                    "a/ro.dat", "a/link.dat", "a/.hidden", "a/sub/inner.txt", "a/a.txt",
+                    "a/straße.txt", "a/é.txt", "empty/", "EAW/link.dat -> ../outside.dat",
+                    "line\nbreak/x", "carriage\rreturn/x", "sub/gone/x"});
         const auto time = fs::last_write_time(start.path("a/x.txt")) - 1000h - 123ns;
         fs::last_write_time(start.path("a/x.txt"), time);
         fs::permissions(start.path("a/ro.dat"), fs::perms(0444));
@@ -40,9 +48,12 @@ private Q_SLOTS:
         click(*window, start.path("a"));
         clickLoad(*window);
         // README.TXT keeps the game's spelling; no hidden file, nothing from the subfolder.
-        QCOMPARE(start.names("EAW"),
-                 (Names{"README.TXT", "eaw.ini", "link.dat", "ro.dat", "x.txt"}));
+        const Names loaded{"A.TXT",    "EAW.INI", "README.TXT", "STRASSE.TXT", "eaw.ini",
+                           "link.dat", "ro.dat",  "straße.txt", "x.txt",       "É.TXT"};
+        QCOMPARE(start.names("EAW"), loaded);
         QCOMPARE(start.read("EAW/README.TXT"), "add-on readme");
+        QCOMPARE(start.read("EAW/STRASSE.TXT") + start.read("EAW/A.TXT") + start.read("EAW/É.TXT"),
+                 "game");
         QVERIFY(fs::last_write_time(start.path("EAW/x.txt")) == time);
         // The link is replaced by an empty copy, not written through.
         QCOMPARE(start.read("outside.dat") + start.read("EAW/link.dat"), "outside");
@@ -51,7 +62,30 @@ private Q_SLOTS:
         clickLoad(*window);
         click(*window, start.path("empty"));
         clickLoad(*window);
+        for (const std::string folder : {"line\nbreak", "carriage\rreturn"}) {
+            click(*window, start.path(folder));
+            clickLoad(*window);
+            QCOMPARE(messages.take(),
+                     u"Cannot load \"%1\": its name holds a line break, which "
+                     u"\"FoldersLoaded.txt\" cannot keep"_s.arg(start.qpath(folder)));
+        }
+        window->Dir1->selectRow(-1);
+        clickLoad(*window);
+        QCOMPARE(messages.take(),
+                 u"Cannot load \"%1\": no folder is chosen in the folder list"_s.arg(
+                     start.qpath("carriage\rreturn")));
+        QCOMPARE(start.names("EAW"), loaded);
         QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"a", "a", "empty"}));
+
+        open(*window, start.path("sub"));
+        click(*window, start.path("sub/gone"));
+        fs::remove_all(start.path("sub/gone"));
+        clickRow(window->List1, 0);
+        QCOMPARE(messages.take(), u"Cannot open \"%1\": No such file or directory\n\n"_s.arg(
+                                      start.qpath("sub/gone")) +
+                                      loadIsOff());
+        QVERIFY(!window->Command1->isEnabled());
+        QCOMPARE(start.names("EAW"), (Names{"EAW.INI", "STRASSE.TXT", "eaw.ini"}));
     }
 
     // A click on a loaded folder deletes the game files named like its files in any letter
@@ -100,52 +134,6 @@ private Q_SLOTS:
         QCOMPARE(start.names("EAW"), (Names{".h", "FoldersLoaded.txt", "eaw.ini", "folder.txt",
                                             "gone.txt", "outside.txt"}));
         QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {""}));
-    }
-
-    // Names are the same in any letter case one character to one character ("é" is "É", "ß"
-    // is not "SS"), the first spelling a folder or the game has wins, and a zero-byte file is
-    // copied. Load refuses a folder the list file cannot keep, or none, before copying
-    // anything. A removal that cannot give File1 its folder back turns Load off.
-    void namesAndRefusals()
-    {
-        Messages messages;
-        TestDir start;
-        start.make({"EAW/eaw.ini", "EAW/EAW.INI", "a/a.txt", "a/straße.txt", "a/é.txt",
-                    "line\nbreak/x", "carriage\rreturn/x", "sub/gone/x"});
-        start.write("a/A.TXT", "upper");
-        start.write("EAW/STRASSE.TXT", "game");
-        start.write("EAW/É.TXT", "game");
-        auto window = openWindow(start, "EAW");
-        click(*window, start.path("a"));
-        clickLoad(*window);
-        const Names loaded{"A.TXT", "EAW.INI", "STRASSE.TXT", "eaw.ini", "straße.txt", "É.TXT"};
-        QCOMPARE(start.names("EAW"), loaded);
-        QCOMPARE(start.read("EAW/STRASSE.TXT") + start.read("EAW/A.TXT") + start.read("EAW/É.TXT"),
-                 "game");
-        for (const std::string folder : {"line\nbreak", "carriage\rreturn"}) {
-            click(*window, start.path(folder));
-            clickLoad(*window);
-            QCOMPARE(messages.take(),
-                     u"Cannot load \"%1\": its name holds a line break, which "
-                     u"\"FoldersLoaded.txt\" cannot keep"_s.arg(start.qpath(folder)));
-        }
-        window->Dir1->selectRow(-1);
-        clickLoad(*window);
-        QCOMPARE(messages.take(),
-                 u"Cannot load \"%1\": no folder is chosen in the folder list"_s.arg(
-                     start.qpath("carriage\rreturn")));
-        QCOMPARE(start.names("EAW"), loaded);
-        QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"a"}));
-
-        open(*window, start.path("sub"));
-        click(*window, start.path("sub/gone"));
-        fs::remove_all(start.path("sub/gone"));
-        clickRow(window->List1, 0);
-        QCOMPARE(messages.take(), u"Cannot open \"%1\": No such file or directory\n\n"_s.arg(
-                                      start.qpath("sub/gone")) +
-                                      loadIsOff());
-        QVERIFY(!window->Command1->isEnabled());
-        QCOMPARE(start.names("EAW"), (Names{"EAW.INI", "STRASSE.TXT", "eaw.ini"}));
     }
 
     void failure_data()
