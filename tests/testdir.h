@@ -1,7 +1,6 @@
 #pragma once
 // Temporary folders of real files, and faults that stop root too.
 #include <QDir>
-#include <QMetaType>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -9,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -71,9 +69,8 @@ public:
     // The bytes of a file; none when it cannot be read, as a folder cannot.
     std::string read(const std::string &name) const
     {
-        std::ostringstream bytes;
-        bytes << std::ifstream(path(name), std::ios::binary).rdbuf();
-        return bytes.str();
+        std::ifstream file(path(name), std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), {}};
     }
     // The names in a folder, hidden ones included, sorted by their bytes.
     Names names(const std::string &folder = {}) const

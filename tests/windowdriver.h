@@ -41,6 +41,16 @@ inline void makeStart(const TestDir &start)
     start.write("FoldersLoaded.txt");
 }
 
+// The loaded folders, as "FoldersLoaded.txt" holds them.
+inline std::string lines(const TestDir &start, const Names &folders)
+{
+    std::string text;
+    for (const std::string &folder : folders) {
+        text += start.path(folder) + "\r\n";
+    }
+    return text;
+}
+
 // A click on a row of a list, scrolled into view, or a double click (a click, then another).
 inline void clickRow(ListView *list, int row, Qt::MouseButton button = Qt::LeftButton,
                      bool twice = false)

@@ -24,9 +24,6 @@ private Q_SLOTS:
             << u"CAF?.TXT"_s << Names{"café.txt", "caf\xE9.txt"};
         QTest::newRow("É is é") << u"CAFÉ.TXT"_s << Names{"café.txt"};
         QTest::newRow(".* takes no extension") << u"README.*"_s << Names{"readme"};
-        QTest::newRow("star inside")
-            << u"*a*"_s << Names{"a.txt", "ab.txt", "café.txt", "caf\xE9.txt", "EAW.INI", "readme"};
-        QTest::newRow("longer than the name") << u"eaw.ini.bak"_s << Names{};
     }
 
     // Only what a copy can read like a file is a file: not a folder, a FIFO or a device, which

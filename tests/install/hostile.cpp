@@ -1,7 +1,9 @@
-// Odd trees run through discovery, Load, a restart and removal: each ends right, or with a
-// message naming the path and the reason, and nothing is lost.
+// Odd trees run through discovery, Load, a restart and removal, and faults in the middle of
+// them: each ends right, or with a message naming the path and the reason, and nothing is lost.
 #include "widgets/form.h"
 #include "windowdriver.h"
+
+#include <QScopeGuard>
 
 namespace {
 
@@ -123,52 +125,104 @@ private Q_SLOTS:
         QCOMPARE(start.read("outside"), "outside");
     }
 
-    // The add-on folder is deleted, or replaced by a file, after the list showed it: reported,
-    // nothing copied or recorded, and File1 stays. Enter cannot open the folder either.
-    void folderChanges_data()
+    void failure_data()
     {
-        QTest::addColumn<bool>("clickedFirst");
-        QTest::addColumn<bool>("replaced");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("deleted before the click")
-            << false << false
-            << u"Cannot open \"%1\": No such file or directory\n\n"_s + loadIsOff();
-        QTest::newRow("replaced before the click")
-            << false << true << u"Cannot open \"%1\": Not a directory\n\n"_s + loadIsOff();
-        QTest::newRow("deleted before Load")
-            << true << false << u"Cannot copy \"%1/a\": No such file or directory"_s;
-        QTest::newRow("replaced before Load")
-            << true << true << u"Cannot copy \"%1/a\": Not a directory"_s;
+        QTest::addColumn<QString>("act");     // "click" on "a" in the directory list, "Load" or
+                                              // "removal" of the loaded "a"
+        QTest::addColumn<QString>("fault");   // what happens just before
+        QTest::addColumn<QString>("message"); // with %1 for the start directory
+        // What the game's a, b and c hold after the failure: "new", "old" or nothing when gone.
+        QTest::addColumn<std::string>("left");
+        const auto row = [](const char *act, const char *fault, const QString &message,
+                            const char *left) {
+            QTest::addRow("%s, %s", act, fault)
+                << QString::fromUtf8(act) << QString::fromUtf8(fault) << message
+                << std::string(left);
+        };
+        const QString off = u"\n\n"_s + loadIsOff();
+        row("click", "add-on deleted", u"Cannot open \"%1/a\": No such file or directory"_s + off,
+            "old|old|old");
+        row("click", "add-on replaced", u"Cannot open \"%1/a\": Not a directory"_s + off,
+            "old|old|old");
+        row("Load", "add-on deleted", u"Cannot copy \"%1/a/a\": No such file or directory"_s,
+            "old|old|old");
+        row("Load", "add-on replaced", u"Cannot copy \"%1/a/a\": Not a directory"_s, "old|old|old");
+        row("Load", "read-only", u"Cannot copy to \"%1/EAW/b\": Permission denied"_s,
+            "new|old|old");
+        row("Load", "immutable", u"Cannot copy to \"%1/EAW/b\": Operation not permitted"_s,
+            "new|old|old");
+        row("removal", "read-only", u"Cannot delete \"%1/EAW/b\": Permission denied"_s, "|old|old");
+        row("removal", "immutable", u"Cannot delete \"%1/EAW/b\": Operation not permitted"_s,
+            "|old|old");
     }
 
-    void folderChanges()
+    // Reported, and nothing is lost: what was done before stays, no temporary file is left, the
+    // list and File1 stay as they were, and the same act once the cause is gone does the rest.
+    // Enter cannot open a folder that is gone either.
+    void failure()
     {
-        QFETCH(bool, clickedFirst);
-        QFETCH(bool, replaced);
+        QFETCH(QString, act);
+        QFETCH(QString, fault);
         QFETCH(QString, message);
-        TestDir start;
-        makeStart(start);
-        start.make({"EAW/eaw.ini", "addon/a"});
+        QFETCH(std::string, left);
         Messages messages;
+        TestDir start;
+        start.make({"EAW/eaw.ini", "c/c1"});
+        for (const std::string name : {"a", "b", "c"}) {
+            start.write("a/" + name, "new");
+            start.write("EAW/" + name, "old");
+        }
+        start.write("FoldersLoaded.txt", lines(start, {"a"}));
+        const std::string b = start.path("EAW/b");
+        const auto thaw = qScopeGuard([&] { setImmutable(b, false); });
+        fs::permissions(b, fs::perms(fault == u"read-only" ? 0444 : 0644));
+        if (fault == u"immutable" && !setImmutable(b, true)) {
+            QSKIP("this file system cannot make a file immutable");
+        }
+        // Load copies "a"; a removal borrows File1, which shows "c", and must give it back.
         auto window = openWindow(start, "EAW");
-        if (clickedFirst) {
-            click(*window, start.path("addon"));
+        const std::string shown = act == u"Load" ? "a" : act == u"removal" ? "c" : "EAW";
+        click(*window, start.path(shown));
+        if (fault.startsWith(u"add-on")) {
+            fs::rename(start.path("a"), start.path("away"));
         }
-        fs::remove_all(start.path("addon"));
-        if (replaced) {
-            start.write("addon", "now a file");
+        if (fault.endsWith(u"replaced")) {
+            start.write("a", "now a file");
         }
-        clickedFirst ? clickLoad(*window) : click(*window, start.path("addon"));
-        QCOMPARE(messages.take(), message.arg(start.qpath("addon")));
-        QCOMPARE(window->File1->path(), start.path(clickedFirst ? "addon" : "EAW"));
-        if (!clickedFirst) {
+        const auto perform = [&] {
+            act == u"click"  ? click(*window, start.path("a"))
+            : act == u"Load" ? clickLoad(*window)
+                             : clickRow(window->List1, 0);
+        };
+        const auto state = [&] {
+            return start.read("EAW/a") + "|" + start.read("EAW/b") + "|" + start.read("EAW/c");
+        };
+
+        perform();
+        QCOMPARE(messages.take(), message.arg(start.qpath()));
+        QCOMPARE(state(), left);
+        QVERIFY(std::ranges::none_of(start.names("EAW"),
+                                     [](const std::string &name) { return name[0] == '.'; }));
+        QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"a"}));
+        QCOMPARE(window->File1->path(), start.path(shown));
+        if (act == u"click") {
             QVERIFY(!window->Command1->isEnabled());
             QTest::keyClick(window->Dir1, Qt::Key_Return);
-            QVERIFY(messages.take().startsWith(u"Cannot open \""_s + start.qpath("addon")));
+            QVERIFY(messages.take().startsWith(u"Cannot open \""_s + start.qpath("a")));
             QCOMPARE(window->Dir1->path(), start.path());
+            return;
         }
-        QCOMPARE(start.names("EAW"), Names{"eaw.ini"});
-        QCOMPARE(window->List1->count(), 0);
+
+        setImmutable(b, false);
+        fs::permissions(b, fs::perms(0644));
+        if (fault.startsWith(u"add-on")) {
+            fs::remove(start.path("a"));
+            fs::rename(start.path("away"), start.path("a"));
+        }
+        perform();
+        QCOMPARE(state(), act == u"Load" ? "new|new|new" : "||");
+        QCOMPARE(start.read("FoldersLoaded.txt"),
+                 lines(start, act == u"Load" ? Names{"a", "a"} : Names{}));
     }
 };
 

@@ -1,19 +1,7 @@
-// Load and removal: what they copy into the game directory and delete from it, what they
-// record, and what a failure leaves.
+// Load and removal: what they copy into the game directory and delete from it, and what they
+// record.
 #include "widgets/form.h"
 #include "windowdriver.h"
-
-#include <QScopeGuard>
-
-// The loaded folders, as "FoldersLoaded.txt" holds them.
-static std::string lines(const TestDir &start, const Names &folders)
-{
-    std::string text;
-    for (const std::string &folder : folders) {
-        text += start.path(folder) + "\r\n";
-    }
-    return text;
-}
 
 class Install : public QObject
 {
@@ -134,74 +122,6 @@ private Q_SLOTS:
         QCOMPARE(start.names("EAW"), (Names{".h", "FoldersLoaded.txt", "eaw.ini", "folder.txt",
                                             "gone.txt", "outside.txt"}));
         QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {""}));
-    }
-
-    void failure_data()
-    {
-        QTest::addColumn<bool>("load");
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("reason");
-        // What the game's a, b and c hold after the failure, "new", "old" or nothing when gone.
-        QTest::addColumn<std::string>("left");
-        const auto row = [](const char *name, bool load, const char *fault, const char *reason,
-                            const char *left) {
-            QTest::newRow(name) << load << QString::fromUtf8(fault) << QString::fromUtf8(reason)
-                                << std::string(left);
-        };
-        row("Load, read-only", true, "read-only", "Permission denied", "new|old|old");
-        row("Load, immutable", true, "immutable", "Operation not permitted", "new|old|old");
-        row("Load, add-on gone", true, "gone", "No such file or directory", "old|old|old");
-        row("removal, read-only", false, "read-only", "Permission denied", "|old|old");
-        row("removal, immutable", false, "immutable", "Operation not permitted", "|old|old");
-        row("removal, add-on gone", false, "gone", "No such file or directory", "old|old|old");
-    }
-
-    // Reported; what was done before stays, the list and File1 stay as they were, and the same
-    // click once the cause is gone does the rest.
-    void failure()
-    {
-        QFETCH(bool, load);
-        QFETCH(QString, fault);
-        QFETCH(QString, reason);
-        QFETCH(std::string, left);
-        Messages messages;
-        TestDir start;
-        start.make({"EAW/eaw.ini", "c/c1"});
-        for (const std::string name : {"a", "b", "c"}) {
-            start.write("a/" + name, "new");
-            start.write("EAW/" + name, "old");
-        }
-        start.write("FoldersLoaded.txt", lines(start, {"a"}));
-        const std::string b = start.path("EAW/b");
-        const auto thaw = qScopeGuard([&] { setImmutable(b, false); });
-        fs::permissions(b, fs::perms(fault == u"read-only" ? 0444 : 0644));
-        if (fault == u"immutable" && !setImmutable(b, true)) {
-            QSKIP("this file system cannot make a file immutable");
-        }
-        // Load copies "a"; a removal borrows File1, which shows "c", and must give it back.
-        auto window = openWindow(start, "EAW");
-        click(*window, start.path(load ? "a" : "c"));
-        fs::rename(start.path("a"), start.path(fault == u"gone" ? "away" : "a")); // or nothing
-        const auto act = [&] { load ? clickLoad(*window) : clickRow(window->List1, 0); };
-        const auto state = [&] {
-            return start.read("EAW/a") + "|" + start.read("EAW/b") + "|" + start.read("EAW/c");
-        };
-        const QString file = fault == u"gone"
-                                 ? (load ? u"copy \"%1/a/a\""_s : u"open \"%1/a\""_s)
-                                 : (load ? u"copy to \"%1/EAW/b\""_s : u"delete \"%1/EAW/b\""_s);
-
-        act();
-        QCOMPARE(messages.take(), u"Cannot %1: %2"_s.arg(file.arg(start.qpath()), reason));
-        QCOMPARE(state(), left);
-        QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"a"}));
-        QCOMPARE(window->File1->path(), start.path(load ? "a" : "c"));
-
-        setImmutable(b, false);
-        fs::permissions(b, fs::perms(0644));
-        fs::rename(start.path(fault == u"gone" ? "away" : "a"), start.path("a"));
-        act();
-        QCOMPARE(state(), load ? "new|new|new" : "||");
-        QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, load ? Names{"a", "a"} : Names{}));
     }
 };
 
