@@ -7,6 +7,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -69,8 +70,9 @@ public:
     // The bytes of a file; none when it cannot be read, as a folder cannot.
     std::string read(const std::string &name) const
     {
-        std::ifstream file(path(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), {}};
+        std::ostringstream bytes;
+        bytes << std::ifstream(path(name), std::ios::binary).rdbuf();
+        return bytes.str();
     }
     // The names in a folder, hidden ones included, sorted by their bytes.
     Names names(const std::string &folder = {}) const

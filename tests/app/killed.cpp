@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <random>
+#include <sys/mman.h>
 #include <thread>
 
 using Clock = std::chrono::steady_clock;
@@ -31,39 +32,33 @@ class Killed : public QObject
     std::mt19937 random;
     int kills = 0;
 
-    // Starts Kestro in a child, finds the game, does `act` and closes the window; with
-    // `killAfter`, kills the child that long after `act` began. Gives how long `act` and the
-    // close took, or nothing if the child did not finish cleanly.
+    // Starts Kestro in a child that finds the game, does `act` and closes the window; with
+    // `killAfter`, a thread of the child kills it that long after `act` began. Gives how long
+    // `act` and the close took, or nothing if the child neither finished cleanly nor was killed.
     std::optional<Clock::duration> run(const Act &act,
                                        std::optional<Clock::duration> killAfter = {})
     {
-        int began[2];
-        if (::pipe(began) != 0) {
-            return {};
-        }
-        const pid_t child = ::fork();
-        if (child == 0) {
+        // Where the child leaves the time it took.
+        static auto *took = static_cast<Clock::duration *>(
+            ::mmap(nullptr, sizeof(Clock::duration), PROT_READ | PROT_WRITE,
+                   MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+        const int exit = inChild([&] {
             Messages messages;
             auto window = openWindow(start, "game");
-            (void)!::write(began[1], "!", 1);
+            const auto from = Clock::now();
+            if (killAfter) {
+                std::thread([at = from + *killAfter] {
+                    std::this_thread::sleep_until(at);
+                    ::kill(::getpid(), SIGKILL);
+                }).detach();
+            }
             act(*window);
             window->close();
-            ::_exit(messages.take().isEmpty() ? 0 : 1);
-        }
-        ::close(began[1]);
-        char byte;
-        const bool started = ::read(began[0], &byte, 1) == 1;
-        const auto from = Clock::now();
-        ::close(began[0]);
-        if (started && killAfter) {
-            std::this_thread::sleep_for(*killAfter);
-            ::kill(child, SIGKILL);
-            ++kills;
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        const bool clean = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        return started && (killAfter || clean) ? std::optional(Clock::now() - from) : std::nullopt;
+            *took = Clock::now() - from;
+            return messages.take().isEmpty() ? 0 : 1;
+        });
+        kills += exit == -1;
+        return exit == 0 || (killAfter && exit == -1) ? std::optional(*took) : std::nullopt;
     }
 
     Act load(char version)

@@ -34,6 +34,9 @@ private Q_SLOTS:
         auto window = openWindow(start, "EAW");
 
         click(*window, start.path("a"));
+        // Files only, by name in any letter case, then by bytes; no hidden file, no folder.
+        QCOMPARE(listed(*window->File1), (Names{"A.TXT", "a.txt", "link.dat", "readme.txt",
+                                                "ro.dat", "straße.txt", "x.txt", "é.txt"}));
         clickLoad(*window);
         // README.TXT keeps the game's spelling; no hidden file, nothing from the subfolder.
         const Names loaded{"A.TXT",    "EAW.INI", "README.TXT", "STRASSE.TXT", "eaw.ini",
