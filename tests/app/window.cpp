@@ -16,8 +16,6 @@ private Q_SLOTS:
         QTest::newRow("first run") << ""s << QString() << QString();
         QTest::newRow("read-only")
             << "FoldersLoaded.txt"s << QString() << u"Cannot write \"%1\": Permission denied"_s;
-        QTest::newRow("a folder") << "FoldersLoaded.txt/"s
-                                  << u"Cannot open \"%1\": Is a directory"_s << unread;
         QTest::newRow("a FIFO, and so is the picture")
             << "FoldersLoaded.txt|"s << u"Cannot open \"%1\": it is not a file"_s << unread;
         // Reading what this link leads to fails even for root.

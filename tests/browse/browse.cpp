@@ -118,7 +118,6 @@ private Q_SLOTS:
         row("both", {{"mypic", png}, {"contents.txt", "last\r\n"}}, folderPicture, u"last\r\n"_s);
         row("empty contents.txt", {{"contents.txt", ""}}, programPicture, u""_s);
         row("case ignored", {{"MyPic", png}, {"Contents.TXT", "hi"}}, folderPicture, u"hi\r\n"_s);
-        row("folders of those names", {{"mypic/", ""}, {"contents.txt/", ""}}, programPicture);
         row("FIFOs of those names", {{"mypic|", ""}, {"contents.txt|", ""}}, programPicture);
         row("huge, read small", {{"mypic", pictureBytes({3000, 2000})}}, QSize(303, 251));
         const auto gif = "R0lGODlhAQABAIAAAAAAAP///ywAAAAAAQABAAACAUwAOw=="_ba;

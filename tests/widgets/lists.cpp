@@ -39,8 +39,8 @@ private Q_SLOTS:
         QCOMPARE(list.entries()->index(1).data().toString(), u"c\uFFFD"_s);
     }
 
-    // Subfolders (links too, hidden ones not), then -1 for the directory itself and each parent
-    // up to the root. A double click or Enter opens an entry.
+    // Subfolders (links too, hidden ones not), and -1 for the directory itself. A double click
+    // or Enter opens an entry.
     void directoryList()
     {
         TestDir dir;
@@ -50,13 +50,7 @@ private Q_SLOTS:
         QCOMPARE(list.path(), dir.path("a/b"));
         QCOMPARE(listed(list), (Names{dir.path("a/b/c"), dir.path("a/b/D"), dir.path("a/b/link"),
                                       dir.path("a/b/x")}));
-        int index = -1;
-        for (fs::path up = dir.path("a/b"); up != up.root_path(); up = up.parent_path()) {
-            QCOMPARE(list.entry(index--), up.native());
-        }
-        // The root, and then nothing; nothing past the subfolders either.
-        QCOMPARE(list.entry(index) + list.entry(index - 1) + list.entry(list.count()), "/");
-        QCOMPARE(list.entries()->rowCount(), list.count() - index);
+        QCOMPARE(list.entry(-1), dir.path("a/b"));
         QVERIFY(!list.setPath("/"));
         QVERIFY(fs::is_directory(list.entry(0)) && !list.entry(0).starts_with("//"));
 
