@@ -1,17 +1,21 @@
 #pragma once
 
-// What the fuzz targets share: the entry point libFuzzer calls (replay.cpp calls it in the
-// ordinary build), a check that ends the run, and helpers for bytes and files.
+// What the fuzz targets share: the entry point libFuzzer calls, a check that ends the run,
+// helpers for bytes and files, and in the ordinary build a main() that replays a corpus.
 
 #include <QStringDecoder>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
@@ -43,3 +47,27 @@ inline std::optional<std::u32string> decodeUtf8(std::string_view bytes)
     const QString text = utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     return utf8.hasError() ? std::nullopt : std::optional(text.toStdU32String());
 }
+
+#ifndef KESTRO_FUZZ
+// Runs the target over every file of a corpus folder, so that the ordinary build tests the
+// cases kept in fuzz/corpus/<target>/ without libFuzzer.
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s CORPUS_FOLDER\n", argv[0]);
+        return 2;
+    }
+    std::vector<std::filesystem::path> files(std::filesystem::directory_iterator(argv[1]), {});
+    std::ranges::sort(files);
+    for (const auto &file : files) {
+        // Exactly as long as the input, so that AddressSanitizer sees a read past its end.
+        std::vector<uint8_t> bytes(std::filesystem::file_size(file));
+        std::ifstream(file, std::ios::binary)
+            .read(reinterpret_cast<char *>(bytes.data()), std::streamsize(bytes.size()));
+        std::fprintf(stderr, "%s\n", file.c_str());
+        LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+    }
+    std::printf("%zu inputs passed\n", files.size());
+    return files.empty() ? 1 : 0; // an empty corpus would test nothing
+}
+#endif

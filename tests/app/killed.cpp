@@ -13,12 +13,8 @@ using Act = std::function<void(Form1 &)>;
 
 static constexpr int files = 200;
 
-// Game file i in version 'A' or 'B': about 1 MiB, each of a size of its own, so a torn copy
-// or a copy under the wrong name shows.
-static std::string name(int i)
-{
-    return "f" + std::to_string(1000 + i);
-}
+// Version 'A' or 'B' of game file "f<i>": about 1 MiB, each of a size of its own, so a torn
+// copy or a copy under the wrong name shows.
 static std::string content(char version, int i)
 {
     return std::string((1 << 20) + (version == 'A' ? i : 2 * i + 1), version);
@@ -64,7 +60,7 @@ class Killed : public QObject
     Act load(char version)
     {
         return [this, version](Form1 &window) {
-            click(window, start.path(std::string(1, version)));
+            click(window, start.path({version}));
             clickLoad(window);
         };
     }
@@ -76,7 +72,7 @@ class Killed : public QObject
     void checkGame(const std::string &allowed)
     {
         for (int i = 0; i < files; ++i) {
-            const std::string file = "game/" + name(i), bytes = start.read(file);
+            const std::string file = "game/f" + std::to_string(i), bytes = start.read(file);
             const char found = !fs::exists(start.path(file)) ? '-'
                                : bytes == content('A', i)    ? 'A'
                                : bytes == content('B', i)    ? 'B'
@@ -119,9 +115,9 @@ private Q_SLOTS:
         makeStart(start);
         start.write("game/eaw.ini");
         for (int i = 0; i < files; ++i) {
-            start.write("A/" + name(i), content('A', i));
-            start.write("B/" + name(i), content('B', i));
-            start.write("game/" + name(i), content('A', i));
+            for (const std::string folder : {"A/f", "B/f", "game/f"}) {
+                start.write(folder + std::to_string(i), content(folder[0] == 'B' ? 'B' : 'A', i));
+            }
         }
     }
 
@@ -141,7 +137,7 @@ private Q_SLOTS:
         start.write("FoldersLoaded.txt", start.path("A") + "\r\n");
         const auto whole = run(removeLast);
         QVERIFY(whole);
-        for (int round = 0; round < 20; ++round) {
+        while (kills < 60) {
             QVERIFY(run(load('B')));
             killAndFinish(removeLast, *whole, "B-", "");
             checkGame("-");
