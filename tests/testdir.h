@@ -4,18 +4,16 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -99,14 +97,6 @@ inline int inChild(const std::function<int()> &body)
     }
     int status = 0;
     return ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// Limits the size of the files this process writes, which holds root too: a full disk.
-inline void limitFileSize(long bytes)
-{
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{rlim_t(bytes), rlim_t(bytes)};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 // Sets or clears a file's immutable flag (chattr +i), which stops root too; false if it cannot.

@@ -4,6 +4,7 @@
 #include "windowdriver.h"
 
 #include <chrono>
+#include <csignal>
 #include <random>
 #include <sys/mman.h>
 #include <thread>

@@ -53,26 +53,6 @@ private Q_SLOTS:
         QVERIFY(fs::exists(path) && fs::is_fifo(path) == fifo);
         QCOMPARE(fifo ? "" : start.read("FoldersLoaded.txt"), readOnly ? "/g/a\r\n" : "");
     }
-
-    // A start directory that cannot be listed still gives its loaded folders.
-    void unlistableStartDirectory()
-    {
-        TestDir root;
-        root.write("start/FoldersLoaded.txt", "/g/a\r\n/g/b\r\n");
-        fs::permissions(root.path(), fs::perms(0711));
-        fs::permissions(root.path("start"), fs::perms(0311));
-        // The child says 1 when the window reported the folder and listed both.
-        QCOMPARE(inChild([&] {
-                     // Root lists any folder: become a user whom the permissions stop.
-                     (void)(::geteuid() == 0 && ::setuid(65534) == 0);
-                     QDir::setCurrent(root.qpath("start"));
-                     Messages messages;
-                     Form1 window;
-                     return int(!messages.take().isEmpty() && window.List1->count() == 2);
-                 }),
-                 1);
-        fs::permissions(root.path("start"), fs::perms(0755));
-    }
 };
 
 QTEST_MAIN(Window)

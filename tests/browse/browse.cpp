@@ -4,7 +4,7 @@
 
 // The game directory `game` marked by `marker`, and the add-on folders "addons/one",
 // "addons/two" and "plain"; all but "addons/two" have a picture and a text "about <folder>",
-// and so has the start directory.
+// and so has the start directory. A hidden folder and a link "Link" to "plain" are there too.
 static void makeTree(const TestDir &start, const std::string &game = "eaw",
                      const std::string &marker = "eaw.ini")
 {
@@ -13,19 +13,14 @@ static void makeTree(const TestDir &start, const std::string &game = "eaw",
         start.write(folder + "/mypic", pictureBytes()); // "/mypic" is in the start directory
         start.write(folder + "/contents.txt", "about " + folder);
     }
-    start.make({game + "/" + marker, "addons/one/1", "addons/two/2", "plain/3"});
+    start.make({game + "/" + marker, "addons/one/1", "addons/two/2", "plain/3", "games/", ".h/",
+                "Link -> plain"});
 }
 
-static bool previewed(const Form1 &window, const std::string &folder)
+// The caption of a folder's preview, or of the instructions for none.
+static QString caption(const Form1 &window, const char *folder = nullptr)
 {
-    return window.Label1->caption() == QString::fromStdString("about " + folder + "\r\n") &&
-           window.Image1->pixmap().size() == folderPicture;
-}
-
-static bool showsInstructions(const Form1 &window)
-{
-    return window.Label1->caption() == window.form.Eawtext &&
-           window.Image1->pixmap().size() == programPicture;
+    return folder ? u"about %1\r\n"_s.arg(QString::fromUtf8(folder)) : window.form.Eawtext;
 }
 
 // The files of an add-on folder by name and bytes, made by TestDir::write.
@@ -38,10 +33,12 @@ class Browse : public QObject
 private Q_SLOTS:
     void discovery_data()
     {
-        QTest::addColumn<QString>("game");
-        QTest::addColumn<QString>("marker");
-        QTest::newRow("below the start directory") << u"games/eaw"_s << u"eaw.ini"_s;
-        QTest::newRow("start directory itself") << QString() << u"Eaw.Ini"_s;
+        QTest::addColumn<std::string>("game");
+        QTest::addColumn<std::string>("marker");
+        QTest::newRow("below the start directory") << "games/eaw"s
+                                                   << "eaw.ini"s;
+        QTest::newRow("start directory itself") << ""s
+                                                << "Eaw.Ini"s;
     }
 
     // The first click on the folder that holds the marker makes it the game directory. Load is
@@ -51,39 +48,44 @@ private Q_SLOTS:
     // leaving File1 and the preview; when it cannot read File1's folder again, it says so.
     void discovery()
     {
-        QFETCH(QString, game);
-        QFETCH(QString, marker);
-        const std::string at = game.toStdString();
+        QFETCH(std::string, game);
+        QFETCH(std::string, marker);
         TestDir start;
-        makeTree(start, at, marker.toStdString());
+        makeTree(start, game, marker);
         Messages messages;
         auto window = openWindow(start);
         const Form &form = window->form;
 
+        // Subfolders by name in any letter case, links too, hidden ones not.
+        QCOMPARE(listed(*window->Dir1), (Names{start.path("addons"), start.path("games"),
+                                               start.path("Link"), start.path("plain")}));
         // A click on a directory without the marker shows the instructions, and finds nothing.
         window->Label1->setCaption(u"stale"_s);
         window->Image1->clearPicture();
         click(*window, start.path("addons"));
-        QVERIFY(showsInstructions(*window));
+        QCOMPARE(window->Label1->caption(), caption(*window));
+        QCOMPARE(window->Image1->pixmap().size(), programPicture);
         QVERIFY(!form.EAWfound && !window->Frame2->isVisible() && !window->Command1->isEnabled());
 
-        if (!at.empty()) {
+        if (!game.empty()) {
             open(*window, start.path("games"));
         }
-        click(*window, start.path(at));
+        click(*window, start.path(game));
         QVERIFY(form.EAWfound && window->Frame2->isVisible() && !window->Command1->isEnabled());
-        QCOMPARE(form.EAWdir, start.path(at));
+        QCOMPARE(form.EAWdir, start.path(game));
         QCOMPARE(window->Dir1->path(), start.path());
         QCOMPARE(listed(*window->File1), listed(window->EAWFile));
-        QVERIFY(showsInstructions(*window));
+        QCOMPARE(window->Label1->caption(), caption(*window));
 
         click(*window, start.path("plain"));
-        QVERIFY(window->Command1->isEnabled() && previewed(*window, "plain"));
+        QVERIFY(window->Command1->isEnabled());
+        QCOMPARE(window->Label1->caption(), caption(*window, "plain"));
         click(*window, start.path());
         QVERIFY(!window->Command1->isEnabled());
-        QCOMPARE(previewed(*window, ""), !at.empty());
+        QCOMPARE(window->Label1->caption(), caption(*window, game.empty() ? nullptr : ""));
 
-        open(*window, start.path("addons"));
+        click(*window, start.path("addons"));
+        QTest::keyClick(window->Dir1, Qt::Key_Return); // opens it
         click(*window, start.path("addons/one"));
         const QPoint below(4, window->Dir1->viewport()->height() - 4);
         QTest::mouseClick(window->Dir1->viewport(), Qt::LeftButton, {}, below);
@@ -91,7 +93,8 @@ private Q_SLOTS:
         click(*window, start.path("addons/one"), Qt::RightButton);
         QCOMPARE(window->Dir1->path(), start.path());
         QCOMPARE(window->File1->path(), start.path("addons/one"));
-        QVERIFY(!window->Command1->isEnabled() && previewed(*window, "addons/one"));
+        QVERIFY(!window->Command1->isEnabled());
+        QCOMPARE(window->Label1->caption(), caption(*window, "addons/one"));
         click(*window, start.path("plain"));
         QVERIFY(window->Command1->isEnabled());
         QTest::mouseClick(window->Dir1->viewport(), Qt::LeftButton, {}, below);

@@ -91,24 +91,6 @@ private Q_SLOTS:
             QSKIP("the temporary folders share a file system: no copy by hand was needed");
         }
     }
-
-    // A disk that fills half-way through a save leaves the old list whole, and no temporary
-    // file. (A copy that fails leaves none either: see tst_hostile's failures.)
-    void fullDisk()
-    {
-        TestDir dir;
-        dir.write("FoldersLoaded.txt", "/g/old\r\n");
-        // The child says 1 when the save failed for want of room.
-        QCOMPARE(inChild([&] {
-                     limitFileSize(64 * 1024);
-                     const Outcome save =
-                         writeLoadedFolders(dir.path("FoldersLoaded.txt"), Names(99999, "/g/f"));
-                     return save && save->reason == u"File too large"_s;
-                 }),
-                 1);
-        QCOMPARE(dir.names(), Names{"FoldersLoaded.txt"});
-        QCOMPARE(dir.read("FoldersLoaded.txt"), "/g/old\r\n");
-    }
 };
 
 QTEST_MAIN(Core)
