@@ -66,19 +66,17 @@ private Q_SLOTS:
     void tree_data()
     {
         QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("startName");
         for (int row = 0; row < int(trees.size()); ++row) {
-            QTest::newRow(trees[std::size_t(row)].name) << row << u"kestro"_s;
+            QTest::newRow(trees[std::size_t(row)].name) << row;
         }
-        QTest::newRow("start directory not in ASCII") << 0 << u"Spiele Größe ß"_s;
     }
 
+    // In a start directory whose name is not ASCII.
     void tree()
     {
         QFETCH(int, row);
-        QFETCH(QString, startName);
         const Tree &tree = trees[std::size_t(row)];
-        const TestDir start(QDir::tempPath() + u'/' + startName);
+        const TestDir start(QDir::tempPath() + u"/Spiele Größe ß"_s);
         makeStart(start);
         start.write("FoldersLoaded.txt", tree.list);
         start.write("outside", "outside");
@@ -141,9 +139,8 @@ private Q_SLOTS:
         row("removal", "immutable", u"Cannot delete \"%1/EAW/b\": Operation not permitted"_s);
     }
 
-    // Reported, and nothing is lost: what was done before stays, no temporary file is left, the
-    // list and File1 stay as they were, and the same act once the cause is gone does the rest.
-    // Enter cannot open a folder that is gone either.
+    // Reported, and nothing is lost: what was done before stays, no temporary file is left, and
+    // the list and File1 stay as they were. Enter cannot open a folder that is gone either.
     void failure()
     {
         QFETCH(QString, act);
@@ -167,26 +164,18 @@ private Q_SLOTS:
         auto window = openWindow(start, "EAW");
         const std::string shown = act == u"Load" ? "a" : act == u"removal" ? "c" : "EAW";
         click(*window, start.path(shown));
-        if (fault.startsWith(u"add-on")) {
-            fs::rename(start.path("a"), start.path("away"));
-        }
+        fs::rename(start.path("a"), start.path(fault.startsWith(u"add-on") ? "away" : "a"));
         if (fault.endsWith(u"replaced")) {
             start.write("a", "now a file");
         }
-        const auto perform = [&] {
-            act == u"click"  ? click(*window, start.path("a"))
-            : act == u"Load" ? clickLoad(*window)
-                             : clickRow(window->List1, 0);
-        };
-        const auto state = [&] {
-            return start.read("EAW/a") + "|" + start.read("EAW/b") + "|" + start.read("EAW/c");
-        };
-
-        perform();
+        act == u"click"  ? click(*window, start.path("a"))
+        : act == u"Load" ? clickLoad(*window)
+                         : clickRow(window->List1, 0);
         QCOMPARE(messages.take(), message.arg(start.qpath()));
         // The game's a, b and c: a Load copied "a" before it stopped at "b"; a removal deleted "a".
         const bool before = !fault.startsWith(u"add-on");
-        QCOMPARE(state(), before ? (act == u"Load" ? "new|old|old" : "|old|old") : "old|old|old");
+        QCOMPARE(start.read("EAW/a") + "|" + start.read("EAW/b") + "|" + start.read("EAW/c"),
+                 before ? (act == u"Load" ? "new|old|old" : "|old|old") : "old|old|old");
         QVERIFY(std::ranges::none_of(start.names("EAW"),
                                      [](const std::string &name) { return name[0] == '.'; }));
         QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"a"}));
@@ -196,19 +185,7 @@ private Q_SLOTS:
             QTest::keyClick(window->Dir1, Qt::Key_Return);
             QVERIFY(messages.take().startsWith(u"Cannot open \""_s + start.qpath("a")));
             QCOMPARE(window->Dir1->path(), start.path());
-            return;
         }
-
-        setImmutable(b, false);
-        fs::permissions(b, fs::perms(0644));
-        if (fault.startsWith(u"add-on")) {
-            fs::remove(start.path("a"));
-            fs::rename(start.path("away"), start.path("a"));
-        }
-        perform();
-        QCOMPARE(state(), act == u"Load" ? "new|new|new" : "||");
-        QCOMPARE(start.read("FoldersLoaded.txt"),
-                 lines(start, act == u"Load" ? Names{"a", "a"} : Names{}));
     }
 };
 
