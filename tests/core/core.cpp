@@ -82,9 +82,8 @@ private Q_SLOTS:
         QVERIFY(dir.read("game/big") == data && dir.read("game/again") == data);
         QCOMPARE(dir.read("game/empty"), "");
         removeLeftovers(FolderHandle(dir.path("game")));
+        // The 50 held, "keep", the three copies and ".kestro-1", which is no name of Kestro's.
         QCOMPARE(dir.names("game").size(), 50u + 5u);
-        QVERIFY(fs::exists(dir.path("game/.kestro-1")) &&
-                !fs::exists(dir.path("game/.kestro-1-1")));
         struct stat here, there;
         if (::stat(dir.path().c_str(), &here) || ::stat(other.path().c_str(), &there) ||
             here.st_dev == there.st_dev) {

@@ -1,6 +1,5 @@
 // Odd trees run through discovery, Load, removal and the save at close, and faults in the middle of
 // them: each ends right, or with a message naming the path and the reason, and nothing is lost.
-#include "widgets/form.h"
 #include "windowdriver.h"
 
 #include <QScopeGuard>

@@ -1,6 +1,5 @@
 // Load and removal: what they copy into the game directory and delete from it, and what they
 // record.
-#include "widgets/form.h"
 #include "windowdriver.h"
 
 class Install : public QObject
