@@ -72,7 +72,7 @@ private Q_SLOTS:
         clickRow(&list, 1);
         clickRow(&list, 0, Qt::RightButton);
         for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Home, Qt::Key_End,
-                                  Qt::Key_PageUp, Qt::Key_A, Qt::Key_Up}) {
+                                  Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_A, Qt::Key_Up}) {
             QTest::keyClick(&list, key);
         }
         // Nor can the choice be cleared.
