@@ -1,17 +1,21 @@
 #pragma once
 
-// What the fuzz targets share: the entry point libFuzzer calls (replay.cpp calls it in the
-// ordinary build), a check that ends the run, and helpers for bytes and files.
+// What the fuzz targets share: the entry point libFuzzer calls, a check that ends the run,
+// helpers for bytes and files, and in the ordinary build a main() that replays a corpus.
 
+#include <QStringDecoder>
 #include <QTemporaryDir>
 
-#include <bit>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 
@@ -34,30 +38,36 @@ inline std::string scratchFile(const std::string &name)
     return dir.path().toStdString() + '/' + name;
 }
 
-// The code points of valid UTF-8 (no overlong forms, no surrogates, none past U+10FFFF), or
-// nothing for bytes that are not.
+// The characters of valid UTF-8, or nothing for bytes that are not: Qt's decoder refuses
+// overlong forms, surrogates and code points past U+10FFFF, and keeps a leading BOM.
 inline std::optional<std::u32string> decodeUtf8(std::string_view bytes)
 {
-    std::u32string text;
-    for (size_t i = 0; i < bytes.size();) {
-        const unsigned char lead = bytes[i];
-        const size_t n = lead < 0x80 ? 1 : std::countl_one(lead);
-        if ((lead >= 0x80 && n < 2) || n > 4 || i + n > bytes.size()) {
-            return {};
-        }
-        char32_t c = lead & (0xFF >> n);
-        for (size_t k = 1; k < n; ++k) {
-            if ((bytes[i + k] & 0xC0) != 0x80) {
-                return {};
-            }
-            c = c << 6 | (bytes[i + k] & 0x3F);
-        }
-        const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (c < least[n] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-            return {};
-        }
-        text += c;
-        i += n;
-    }
-    return text;
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    const QString text = utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    return utf8.hasError() ? std::nullopt : std::optional(text.toStdU32String());
 }
+
+#ifndef KESTRO_FUZZ
+// Runs the target over every file of a corpus folder, so that the ordinary build tests the
+// cases kept in fuzz/corpus/<target>/ without libFuzzer.
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s CORPUS_FOLDER\n", argv[0]);
+        return 2;
+    }
+    std::vector<std::filesystem::path> files(std::filesystem::directory_iterator(argv[1]), {});
+    std::ranges::sort(files);
+    for (const auto &file : files) {
+        // Exactly as long as the input, so that AddressSanitizer sees a read past its end.
+        std::vector<uint8_t> bytes(std::filesystem::file_size(file));
+        std::ifstream(file, std::ios::binary)
+            .read(reinterpret_cast<char *>(bytes.data()), std::streamsize(bytes.size()));
+        std::fprintf(stderr, "%s\n", file.string().c_str());
+        LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+    }
+    std::printf("%zu inputs passed\n", files.size());
+    return files.empty() ? 1 : 0; // an empty corpus would test nothing
+}
+#endif

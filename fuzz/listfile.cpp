@@ -21,11 +21,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(written == input);
     }
 
-    if (size > 0 && data[0] == 'F') { // now and then through a real file
-        const std::string path = scratchFile("FoldersLoaded.txt");
-        std::vector<std::string> read{"stale"};
-        FUZZ_CHECK(!writeLoadedFolders(path, entries) && !readLoadedFolders(path, read) &&
-                   read == entries);
-    }
     return 0;
 }

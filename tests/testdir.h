@@ -1,11 +1,9 @@
 #pragma once
 // Temporary folders of real files, and faults that stop root too.
 #include <QDir>
-#include <QMetaType>
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -19,7 +17,6 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,8 +53,8 @@ class TestDir
 {
 public:
     // In the system's temporary folder, or under a name that begins with `prefix`.
-    explicit TestDir(const QString &prefix = QDir::tempPath() + QStringLiteral("/kestro"))
-        : dir_(prefix + QStringLiteral("-XXXXXX"))
+    explicit TestDir(const QString &prefix = QDir::tempPath() + u"/kestro"_s)
+        : dir_(prefix + u"-XXXXXX"_s)
     {
     }
     // Removes names that are not UTF-8 too, which Qt cannot spell.
@@ -79,16 +76,26 @@ public:
     }
     // The same as text, for messages.
     QString qpath(const std::string &name = {}) const { return QString::fromStdString(path(name)); }
-    // Creates a file with the given bytes, or a folder for a name that ends in "/", and any
-    // folders on the way.
+    // Creates a file with the given bytes, a folder for a name that ends in "/", a FIFO for one
+    // that ends in "|", or a link for "name -> target"; and any folders on the way.
     void write(const std::string &name, const std::string &bytes = {}) const
     {
-        const fs::path at = fsPath(path(name));
+        const std::size_t arrow = name.find(" -> ");
+        const fs::path at = fsPath(path(name.substr(0, arrow)));
         fs::create_directories(at.parent_path());
-        name.ends_with('/') ? (void)fs::create_directory(at)
-                            : (void)(std::ofstream(at, std::ios::binary) << bytes);
+        if (arrow != name.npos) {
+            fs::create_symlink(fsPath(name.substr(arrow + 4)), at);
+        } else if (name.ends_with('/')) {
+            fs::create_directory(at);
+        } else if (name.ends_with('|')) {
+#ifndef _WIN32
+            ::mkfifo(at.native().substr(0, at.native().size() - 1).c_str(), 0644);
+#endif
+        } else {
+            std::ofstream(at, std::ios::binary) << bytes;
+        }
     }
-    // Creates empty files and folders.
+    // Creates empty files, folders, FIFOs and links.
     void make(const Names &all) const
     {
         std::ranges::for_each(all, [this](const std::string &name) { write(name); });
@@ -126,14 +133,6 @@ inline int inChild(const std::function<int()> &body)
     }
     int status = 0;
     return ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// Limits the size of the files this process writes, which holds root too: a full disk.
-inline void limitFileSize(long bytes)
-{
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{rlim_t(bytes), rlim_t(bytes)};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 // Sets or clears a file's immutable flag (chattr +i), which stops root too; false if it cannot.

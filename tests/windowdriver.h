@@ -23,14 +23,14 @@
 inline constexpr QSize programPicture{3, 3};
 inline constexpr QSize folderPicture{7, 5};
 
-// The bytes of a picture in a format Qt writes ("PNG", "BMP", "JPEG"…).
-inline std::string pictureBytes(QSize size = folderPicture, const char *format = "PNG")
+// The bytes of a PNG picture.
+inline std::string pictureBytes(QSize size = folderPicture)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::darkGreen);
     QByteArray bytes;
     QBuffer buffer(&bytes);
-    image.save(&buffer, format);
+    image.save(&buffer, "PNG");
     return bytes.toStdString();
 }
 
@@ -41,15 +41,25 @@ inline void makeStart(const TestDir &start)
     start.write("FoldersLoaded.txt");
 }
 
+// The loaded folders, as "FoldersLoaded.txt" holds them.
+inline std::string lines(const TestDir &start, const Names &folders)
+{
+    std::string text;
+    for (const std::string &folder : folders) {
+        text += start.path(folder) + "\r\n";
+    }
+    return text;
+}
+
 // A click on a row of a list, scrolled into view, or a double click (a click, then another).
 inline void clickRow(ListView *list, int row, Qt::MouseButton button = Qt::LeftButton,
                      bool twice = false)
 {
-    const QModelIndex index = list->model()->index(row, 0);
-    list->scrollTo(index);
-    QTest::mouseClick(list->viewport(), button, {}, list->visualRect(index).center());
+    list->scrollTo(list->model()->index(row, 0));
+    const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+    QTest::mouseClick(list->viewport(), button, {}, at);
     if (twice) {
-        QTest::mouseDClick(list->viewport(), button, {}, list->visualRect(index).center());
+        QTest::mouseDClick(list->viewport(), button, {}, at);
     }
 }
 

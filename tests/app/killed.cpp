@@ -1,83 +1,67 @@
 // Kestro killed at any moment of a Load, a removal or a save: no game file is torn, the list
 // file is whole, and the next run finishes the work. Replay a run with KESTRO_KILL_SEED=<seed>.
 #include "core/directory.h"
-#include "messages.h"
-#include "widgets/listbox.h"
 #include "windowdriver.h"
 
 #include <chrono>
 #include <csignal>
 #include <random>
-#include <sys/wait.h>
+#include <sys/mman.h>
 #include <thread>
-#include <unistd.h>
 
 using Clock = std::chrono::steady_clock;
 using Act = std::function<void(Form1 &)>;
 
 static constexpr int files = 200;
 
-// Version 'A' or 'B' of a game file: about 1 MiB, each of a size of its own, so a torn copy
-// or a copy under the wrong name shows.
+// Version 'A' or 'B' of game file "f<i>": about 1 MiB, each of a size of its own, so a torn
+// copy or a copy under the wrong name shows.
 static std::string content(char version, int i)
 {
     return std::string((1 << 20) + (version == 'A' ? i : 2 * i + 1), version);
-}
-
-static std::string fileName(int i)
-{
-    return "f" + std::to_string(1000 + i);
 }
 
 class Killed : public QObject
 {
     Q_OBJECT
 
-    TestDir start{QStringLiteral("/dev/shm/kestro-killed")};
+    TestDir start{u"/dev/shm/kestro-killed"_s};
     std::mt19937 random;
     int kills = 0;
 
-    // Starts Kestro in a child, finds the game, does `act` and closes the window; with
-    // `killAfter`, kills the child that long after `act` began. Gives how long `act` and the
-    // close took, or nothing if the child did not finish cleanly.
+    // Starts Kestro in a child that finds the game, does `act` and closes the window; with
+    // `killAfter`, a thread of the child kills it that long after `act` began. Gives how long
+    // `act` and the close took, or nothing if the child neither finished cleanly nor was killed.
     std::optional<Clock::duration> run(const Act &act,
                                        std::optional<Clock::duration> killAfter = {})
     {
-        int began[2];
-        if (::pipe(began) != 0) {
-            return {};
-        }
-        const pid_t child = ::fork();
-        if (child == 0) {
+        // Where the child leaves the time it took.
+        static auto *took = static_cast<Clock::duration *>(
+            ::mmap(nullptr, sizeof(Clock::duration), PROT_READ | PROT_WRITE,
+                   MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+        const int exit = inChild([&] {
             Messages messages;
             auto window = openWindow(start, "game");
-            (void)!::write(began[1], "!", 1);
+            const auto from = Clock::now();
+            if (killAfter) {
+                std::thread([at = from + *killAfter] {
+                    std::this_thread::sleep_until(at);
+                    ::kill(::getpid(), SIGKILL);
+                }).detach();
+            }
             act(*window);
             window->close();
-            ::_exit(messages.take().isEmpty() ? 0 : 1);
-        }
-        ::close(began[1]);
-        char byte;
-        const bool started = ::read(began[0], &byte, 1) == 1;
-        const auto from = Clock::now();
-        ::close(began[0]);
-        if (started && killAfter) {
-            std::this_thread::sleep_for(*killAfter);
-            ::kill(child, SIGKILL);
-            ++kills;
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        if (!started || (!killAfter && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))) {
-            return {};
-        }
-        return Clock::now() - from;
+            *took = Clock::now() - from;
+            return messages.take().isEmpty() ? 0 : 1;
+        });
+        kills += exit == -1;
+        return exit == 0 || (killAfter && exit == -1) ? std::optional(*took) : std::nullopt;
     }
 
     Act load(char version)
     {
         return [this, version](Form1 &window) {
-            click(window, start.path(std::string(1, version)));
+            click(window, start.path({version}));
             clickLoad(window);
         };
     }
@@ -89,22 +73,22 @@ class Killed : public QObject
     void checkGame(const std::string &allowed)
     {
         for (int i = 0; i < files; ++i) {
-            const std::string name = "game/" + fileName(i);
-            const std::string bytes = start.read(name);
-            const char found = !fs::exists(start.path(name)) ? '-'
+            const std::string file = "game/f" + std::to_string(i), bytes = start.read(file);
+            const char found = !fs::exists(start.path(file)) ? '-'
                                : bytes == content('A', i)    ? 'A'
                                : bytes == content('B', i)    ? 'B'
                                                              : '?';
-            QVERIFY2(allowed.find(found) != std::string::npos, (name + " is " + found).c_str());
+            QVERIFY2(allowed.find(found) != std::string::npos, (file + " is " + found).c_str());
         }
-        std::vector<std::string> listed;
+        Names listed;
         QVERIFY(!listFiles(start.path("game"), "*.*", listed));
-        QVERIFY(std::ranges::all_of(listed, [](const std::string &name) {
-            return name == "eaw.ini" || name.starts_with('f');
+        QVERIFY(std::ranges::all_of(listed, [](const std::string &file) {
+            return file == "eaw.ini" || file.starts_with('f');
         }));
     }
 
-    // Kills `act` at a random moment of it, checks what is left, then lets `act` run whole.
+    // Kills `act` at a random moment of it, checks what is left, then lets `act` run whole and
+    // leave no temporary file.
     void killAndFinish(const Act &act, Clock::duration whole, const std::string &allowed,
                        const std::string &listAfter)
     {
@@ -116,8 +100,8 @@ class Killed : public QObject
         QVERIFY2(list == listBefore || list == listAfter, list.c_str());
         start.write("FoldersLoaded.txt", listBefore);
         QVERIFY(run(act));
-        QVERIFY(std::ranges::none_of(start.names("game"), [](const std::string &name) {
-            return name.starts_with(".kestro-");
+        QVERIFY(std::ranges::none_of(start.names("game"), [](const std::string &file) {
+            return file.starts_with(".kestro-");
         }));
         QCOMPARE(start.read("FoldersLoaded.txt"), listAfter);
     }
@@ -132,9 +116,9 @@ private Q_SLOTS:
         makeStart(start);
         start.write("game/eaw.ini");
         for (int i = 0; i < files; ++i) {
-            start.write("A/" + fileName(i), content('A', i));
-            start.write("B/" + fileName(i), content('B', i));
-            start.write("game/" + fileName(i), content('A', i));
+            for (const std::string folder : {"A/f", "B/f", "game/f"}) {
+                start.write(folder + std::to_string(i), content(folder[0] == 'B' ? 'B' : 'A', i));
+            }
         }
     }
 
@@ -142,11 +126,9 @@ private Q_SLOTS:
     {
         const auto whole = run(load('B'));
         QVERIFY(whole);
-        for (char from = 'B'; kills < 40; from = from == 'A' ? 'B' : 'A') {
-            const char to = from == 'A' ? 'B' : 'A';
+        for (char from = 'B', to = 'A'; kills < 40; std::swap(from, to)) {
             const std::string list = start.read("FoldersLoaded.txt");
-            killAndFinish(load(to), *whole, {from, to},
-                          list + start.path(std::string(1, to)) + "\r\n");
+            killAndFinish(load(to), *whole, {from, to}, list + start.path({to}) + "\r\n");
             checkGame({to});
         }
     }
@@ -156,7 +138,7 @@ private Q_SLOTS:
         start.write("FoldersLoaded.txt", start.path("A") + "\r\n");
         const auto whole = run(removeLast);
         QVERIFY(whole);
-        for (int round = 0; round < 20; ++round) {
+        while (kills < 60) {
             QVERIFY(run(load('B')));
             killAndFinish(removeLast, *whole, "B-", "");
             checkGame("-");

@@ -1,9 +1,8 @@
-// Odd trees run through discovery, Load, a restart and removal: each ends right, or with a
-// message naming the path and the reason, and nothing is lost.
-#include "messages.h"
-#include "widgets/form.h"
-#include "widgets/listbox.h"
+// Odd trees run through discovery, Load, removal and the save at close, and faults in the middle of
+// them: each ends right, or with a message naming the path and the reason, and nothing is lost.
 #include "windowdriver.h"
+
+#include <QScopeGuard>
 
 namespace {
 
@@ -13,8 +12,7 @@ struct Tree
     std::string game;  // the game directory, in the start directory
     std::string addon; // the add-on folder, in the start directory
     Names files;
-    // Links, made before the game and the add-on are filled.
-    std::function<void(const TestDir &start)> prepare = {};
+    Names links = {}; // made before the game and the add-on are filled
     // What the list file holds at start-up, and what reading it gives.
     std::string list = {};
     Names listed = {};
@@ -30,11 +28,6 @@ std::string deepFolder()
     return path;
 }
 
-void link(const TestDir &start, const std::string &target, const std::string &name)
-{
-    fs::create_symlink(start.path(target), start.path(name));
-}
-
 // Opens each folder on the way down from the directory list's place, and clicks the last.
 void browseTo(Form1 &window, const std::string &path)
 {
@@ -45,46 +38,18 @@ void browseTo(Form1 &window, const std::string &path)
     }
 }
 
+const std::string manyLines = QByteArray("/games/folder\r\n").repeated(100'000).toStdString();
+
 const std::vector<Tree> trees = {
     {"odd names", "EAW", "odd 'q' \"dq\" [b] *s ?q -d", {"-rf", "a b", "*", "?", "[x]", "'\""}},
     {"not UTF-8", "EAW", "caf\xe9", {"\xff\xfe.txt", "na\xefve"}},
     {"255-byte name", "EAW", "long", {std::string(255, 'n')}},
     {"near the path limit", "EAW", deepFolder(), {"f"}},
-    {"game reached through a link",
-     "Games/EAW",
-     "addon",
-     {"a"},
-     [](const TestDir &start) { start.write("real/"), link(start, "real", "Games"); }},
-    {"game is a link",
-     "EAW",
-     "addon",
-     {"a"},
-     [](const TestDir &start) { start.write("real/"), link(start, "real", "EAW"); }},
-    {"add-on is a link",
-     "EAW",
-     "Linked",
-     {"a"},
-     [](const TestDir &start) { start.write("real/"), link(start, "real", "Linked"); }},
-    {"file links out of the add-on",
-     "EAW",
-     "addon",
-     {"a"},
-     [](const TestDir &start) {
-         start.write("outside", "outside"), start.write("addon/");
-         link(start, "outside", "addon/link");
-     }},
-    {"list of 100,000 lines",
-     "EAW",
-     "addon",
-     {"a"},
-     {},
-     [] {
-         std::string lines;
-         for (int i = 0; i < 100'000; ++i) {
-             lines += "/games/folder " + std::to_string(i) + "\r\n";
-         }
-         return lines;
-     }()},
+    {"game reached through a link", "Games/EAW", "addon", {"a"}, {"real/", "Games -> real"}},
+    {"game is a link", "EAW", "addon", {"a"}, {"real/", "EAW -> real"}},
+    {"add-on is a link", "EAW", "Linked", {"a"}, {"real/", "Linked -> real"}},
+    {"file links out of the add-on", "EAW", "addon", {"a"}, {"addon/link -> ../outside"}},
+    {"list of 100,000 lines", "EAW", "addon", {"a"}, {}, manyLines},
     {"list with a 1 MB line", "EAW", "addon", {"a"}, {}, std::string(1 << 20, 'x') + "\r\n"},
     {"list with NUL bytes", "EAW", "addon", {"a"}, {}, "/g/a\0b\r\n"s, {"/g/a\0b"s}},
     {"list ends without a line end", "EAW", "addon", {"a"}, {}, "/g/a", {"/g/a"}},
@@ -100,101 +65,126 @@ private Q_SLOTS:
     void tree_data()
     {
         QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("startName");
         for (int row = 0; row < int(trees.size()); ++row) {
-            QTest::newRow(trees[std::size_t(row)].name) << row << u"kestro"_s;
+            QTest::newRow(trees[std::size_t(row)].name) << row;
         }
-        QTest::newRow("start directory not in ASCII") << 0 << u"Spiele Größe ß"_s;
     }
 
+    // In a start directory whose name is not ASCII.
     void tree()
     {
         QFETCH(int, row);
-        QFETCH(QString, startName);
         const Tree &tree = trees[std::size_t(row)];
-        const TestDir start(QDir::tempPath() + u'/' + startName);
+        const TestDir start(QDir::tempPath() + u"/Spiele Größe ß"_s);
         makeStart(start);
         start.write("FoldersLoaded.txt", tree.list);
-        if (tree.prepare) {
-            tree.prepare(start);
-        }
+        start.write("outside", "outside");
+        start.make(tree.links);
         start.make({tree.game + "/eaw.ini", tree.game + "/keep"});
         for (const std::string &file : tree.files) {
             start.write(tree.addon + "/" + file, "add-on's " + file);
         }
         const std::string addon = start.path(tree.addon), game = start.path(tree.game);
         const Names before = start.names(tree.addon);
-        Names listed = tree.listed;
-        if (listed.empty() && !tree.list.empty()) {
-            listed.assign(std::ranges::count(tree.list, '\n'), {});
-        }
+        const bool ended = tree.list.empty() || tree.list.ends_with('\n');
+        const int listed = int(std::ranges::count(tree.list, '\n') + !ended);
 
         Messages messages;
-        {
-            auto window = openWindow(start);
-            browseTo(*window, game);
-            QCOMPARE(window->List1->count(), int(listed.size()));
-            browseTo(*window, addon);
-            clickLoad(*window);
-            QCOMPARE(messages.take(), QString());
-        }
+        auto window = openWindow(start);
+        browseTo(*window, game);
+        QCOMPARE(window->List1->count(), listed);
+        browseTo(*window, addon);
+        clickLoad(*window);
+        QCOMPARE(messages.take(), QString());
         for (const std::string &file : before) {
             QCOMPARE(start.read(tree.game + "/" + file), start.read(tree.addon + "/" + file));
         }
-        const bool ended = tree.list.empty() || tree.list.ends_with('\n');
-        QCOMPARE(start.read("FoldersLoaded.txt"),
-                 tree.list + (ended ? "" : "\r\n") + addon + "\r\n");
-        auto window = openWindow(start);
-        browseTo(*window, game);
-        QCOMPARE(window->List1->item(window->List1->count() - 1), addon);
+        QCOMPARE(window->List1->item(listed), addon);
         if (!tree.listed.empty()) {
             QCOMPARE(window->List1->item(0), tree.listed[0]);
             clickRow(window->List1, 0);
             QVERIFY(messages.take().contains(u"Cannot open"_s));
         }
-        clickRow(window->List1, window->List1->count() - 1);
+        clickRow(window->List1, listed);
         QCOMPARE(messages.take(), QString());
         QCOMPARE(start.names(tree.game), (Names{"eaw.ini", "keep"}));
         QCOMPARE(start.names(tree.addon), before);
-        QCOMPARE(window->List1->count(), int(listed.size()));
-        QVERIFY(!fs::exists(start.path("outside")) || start.read("outside") == "outside");
+        click(*window, addon); // and Load again, to see the folder's name in the list file
+        clickLoad(*window);
+        window->close();
+        QCOMPARE(start.read("FoldersLoaded.txt"),
+                 tree.list + (ended ? "" : "\r\n") + addon + "\r\n");
+        QCOMPARE(start.read("outside"), "outside");
     }
 
-    // The add-on folder is deleted, or replaced by a file, after the list showed it.
-    void folderChanges_data()
+    void failure_data()
     {
-        QTest::addColumn<bool>("clickedFirst");
-        QTest::addColumn<bool>("replaced");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("replaced before the click")
-            << false << true << u"Cannot open \"%1\": Not a directory\n\n"_s + loadIsOff();
-        QTest::newRow("deleted before Load")
-            << true << false << u"Cannot copy \"%1/a\": No such file or directory"_s;
-        QTest::newRow("replaced before Load")
-            << true << true << u"Cannot copy \"%1/a\": Not a directory"_s;
+        QTest::addColumn<QString>("act");     // "click" on "a" in the directory list, "Load" or
+                                              // "removal" of the loaded "a"
+        QTest::addColumn<QString>("fault");   // what happens just before
+        QTest::addColumn<QString>("message"); // with %1 for the start directory
+        const auto row = [](const char *act, const char *fault, const QString &message) {
+            QTest::addRow("%s, %s", act, fault)
+                << QString::fromUtf8(act) << QString::fromUtf8(fault) << message;
+        };
+        const QString off = u"\n\n"_s + loadIsOff();
+        row("click", "add-on deleted", u"Cannot open \"%1/a\": No such file or directory"_s + off);
+        row("click", "add-on replaced", u"Cannot open \"%1/a\": Not a directory"_s + off);
+        row("Load", "add-on deleted", u"Cannot copy \"%1/a/a\": No such file or directory"_s);
+        row("Load", "add-on replaced", u"Cannot copy \"%1/a/a\": Not a directory"_s);
+        row("Load", "read-only", u"Cannot copy to \"%1/EAW/b\": Permission denied"_s);
+        row("Load", "immutable", u"Cannot copy to \"%1/EAW/b\": Operation not permitted"_s);
+        row("removal", "read-only", u"Cannot delete \"%1/EAW/b\": Permission denied"_s);
+        row("removal", "immutable", u"Cannot delete \"%1/EAW/b\": Operation not permitted"_s);
     }
 
-    void folderChanges()
+    // Reported, and nothing is lost: what was done before stays, no temporary file is left, and
+    // the list and File1 stay as they were. Enter cannot open a folder that is gone either.
+    void failure()
     {
-        QFETCH(bool, clickedFirst);
-        QFETCH(bool, replaced);
+        QFETCH(QString, act);
+        QFETCH(QString, fault);
         QFETCH(QString, message);
-        TestDir start;
-        makeStart(start);
-        start.make({"EAW/eaw.ini", "addon/a"});
         Messages messages;
+        TestDir start;
+        start.make({"EAW/eaw.ini", "c/c1"});
+        for (const std::string name : {"a", "b", "c"}) {
+            start.write("a/" + name, "new");
+            start.write("EAW/" + name, "old");
+        }
+        start.write("FoldersLoaded.txt", lines(start, {"a"}));
+        const std::string b = start.path("EAW/b");
+        const auto thaw = qScopeGuard([&] { setImmutable(b, false); });
+        fs::permissions(b, fs::perms(fault == u"read-only" ? 0444 : 0644));
+        if (fault == u"immutable" && !setImmutable(b, true)) {
+            QSKIP("this file system cannot make a file immutable");
+        }
+        // Load copies "a"; a removal borrows File1, which shows "c", and must give it back.
         auto window = openWindow(start, "EAW");
-        if (clickedFirst) {
-            click(*window, start.path("addon"));
+        const std::string shown = act == u"Load" ? "a" : act == u"removal" ? "c" : "EAW";
+        click(*window, start.path(shown));
+        fs::rename(start.path("a"), start.path(fault.startsWith(u"add-on") ? "away" : "a"));
+        if (fault.endsWith(u"replaced")) {
+            start.write("a", "now a file");
         }
-        fs::remove_all(start.path("addon"));
-        if (replaced) {
-            start.write("addon", "now a file");
+        act == u"click"  ? click(*window, start.path("a"))
+        : act == u"Load" ? clickLoad(*window)
+                         : clickRow(window->List1, 0);
+        QCOMPARE(messages.take(), message.arg(start.qpath()));
+        // The game's a, b and c: a Load copied "a" before it stopped at "b"; a removal deleted "a".
+        const bool before = !fault.startsWith(u"add-on");
+        QCOMPARE(start.read("EAW/a") + "|" + start.read("EAW/b") + "|" + start.read("EAW/c"),
+                 before ? (act == u"Load" ? "new|old|old" : "|old|old") : "old|old|old");
+        QVERIFY(std::ranges::none_of(start.names("EAW"),
+                                     [](const std::string &name) { return name[0] == '.'; }));
+        QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"a"}));
+        QCOMPARE(window->File1->path(), start.path(shown));
+        if (act == u"click") {
+            QVERIFY(!window->Command1->isEnabled());
+            QTest::keyClick(window->Dir1, Qt::Key_Return);
+            QVERIFY(messages.take().startsWith(u"Cannot open \""_s + start.qpath("a")));
+            QCOMPARE(window->Dir1->path(), start.path());
         }
-        clickedFirst ? clickLoad(*window) : click(*window, start.path("addon"));
-        QCOMPARE(messages.take(), message.arg(start.qpath("addon")));
-        QCOMPARE(start.names("EAW"), Names{"eaw.ini"});
-        QCOMPARE(window->List1->count(), 0);
     }
 };
 
