@@ -4,16 +4,15 @@
 #include "fuzz.h"
 
 #include "core/loadedfolders.h"
-#include "core/textfile.h"
 
 #include <algorithm>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const std::string_view input = bytesOf(data, size);
-    const std::vector<std::string> entries = splitLines(input);
+    const std::vector<std::string> entries = parseLoadedFolders(input);
     const std::string written = formatLoadedFolders(entries);
-    FUZZ_CHECK(splitLines(written) == entries);
+    FUZZ_CHECK(parseLoadedFolders(written) == entries);
 
     const auto loneCr = [](char c, char next) { return c == '\r' && next != '\n'; };
     const bool everyCrEndsALine = std::ranges::adjacent_find(input, loneCr) == input.end();

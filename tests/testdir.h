@@ -13,9 +13,12 @@
 
 #include "core/platform.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -48,6 +51,22 @@ inline std::string pathString(const fs::path &path)
 #endif
 }
 
+// A case that rests on what only POSIX systems have (FIFOs, modes, links, names that are not
+// UTF-8, their messages) runs there alone.
+#ifdef _WIN32
+#define POSIX_ONLY(why) QSKIP("POSIX only: " why)
+inline constexpr bool onPosix = false;
+#else
+#define POSIX_ONLY(why)
+inline constexpr bool onPosix = true;
+#endif
+
+// A FIFO or a link, as TestDir::write makes them.
+inline bool isFifoOrLink(const std::string &name)
+{
+    return name.ends_with('|') || name.find(" -> ") != std::string::npos;
+}
+
 // A temporary folder to build trees of real files in, removed with everything in it.
 class TestDir
 {
@@ -64,6 +83,11 @@ public:
         if (QDir::currentPath().startsWith(dir_.path())) {
             QDir::setCurrent(QDir::tempPath());
         }
+#ifdef _WIN32
+        for (const auto &entry : fs::recursive_directory_iterator(fsPath(path()), ec_)) {
+            fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, ec_);
+        }
+#endif
         fs::remove_all(fsPath(path()), ec_);
     }
 
@@ -75,7 +99,10 @@ public:
         return name.empty() ? root : platform::join(root, name);
     }
     // The same as text, for messages.
-    QString qpath(const std::string &name = {}) const { return QString::fromStdString(path(name)); }
+    QString qpath(const std::string &name = {}) const
+    {
+        return QString::fromStdString(path(name));
+    }
     // Creates a file with the given bytes, a folder for a name that ends in "/", a FIFO for one
     // that ends in "|", or a link for "name -> target"; and any folders on the way.
     void write(const std::string &name, const std::string &bytes = {}) const
@@ -122,6 +149,39 @@ private:
     QTemporaryDir dir_;
     std::error_code ec_;
 };
+
+// Where a folder on another file system than the temporary folder's can be made, if any.
+inline QString otherFileSystem()
+{
+#ifdef _WIN32
+    return QDir::tempPath() + u"/kestro"_s;
+#else
+    return u"/dev/shm/kestro"_s;
+#endif
+}
+
+// Whether two folders are on one file system, where a copy between them needs no bytes copied
+// by hand.
+inline bool sameFileSystem(const std::string &a, const std::string &b)
+{
+#ifdef _WIN32
+    return fsPath(a).root_name() == fsPath(b).root_name();
+#else
+    struct stat x, y;
+    return ::stat(a.c_str(), &x) || ::stat(b.c_str(), &y) || x.st_dev == y.st_dev;
+#endif
+}
+
+// Holds a file as a running Kestro holds the copy it writes, until the program ends.
+inline void holdLikeKestro(const std::string &path)
+{
+#ifdef _WIN32
+    ::CreateFileW(QString::fromStdString(path).toStdWString().c_str(), GENERIC_READ, 0, nullptr,
+                  OPEN_EXISTING, 0, nullptr);
+#else
+    ::flock(::open(path.c_str(), O_RDONLY | O_CLOEXEC), LOCK_EX);
+#endif
+}
 
 #ifndef _WIN32
 // Runs `body` in a forked child and gives its result, or -1 if it did not exit.

@@ -32,11 +32,17 @@ Outcome readLoadedFolders(const std::string &path, std::vector<std::string> &fol
         }
         return failed;
     }
-    folders.clear();
+    folders = parseLoadedFolders(bytes);
+    return {};
+}
+
+std::vector<std::string> parseLoadedFolders(std::string_view bytes)
+{
+    std::vector<std::string> folders;
     for (const std::string &line : splitLines(bytes)) {
         folders.push_back(platform::listPath(line));
     }
-    return {};
+    return folders;
 }
 
 std::string formatLoadedFolders(const std::vector<std::string> &folders)

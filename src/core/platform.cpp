@@ -374,7 +374,7 @@ std::error_code cannotReplace(const Folder &folder, const std::string &name)
         return std::make_error_code(std::errc::is_a_directory);
     }
     if (attributes & FILE_ATTRIBUTE_READONLY) {
-        return {ERROR_ACCESS_DENIED, std::system_category()};
+        return std::make_error_code(std::errc::permission_denied);
     }
     return {};
 }

@@ -6,8 +6,6 @@
 
 #include <QTest>
 
-#include <sys/file.h>
-
 class Core : public QObject
 {
     Q_OBJECT
@@ -30,6 +28,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, pattern);
         QFETCH(Names, expected);
+        POSIX_ONLY("names that are not UTF-8, dot files, FIFOs and links");
         TestDir dir;
         dir.make({"EAW.INI", "readme", "a.txt", "b.TXT", "ab.txt", "mypic", "café.txt",
                   "caf\xE9.txt", ".h.txt", "folder.txt/", "fifo.txt|", "link.txt -> .h.txt",
@@ -43,6 +42,7 @@ private Q_SLOTS:
     // back with CR LF after each line over the old file, whole.
     void listFile()
     {
+        POSIX_ONLY("names that are not UTF-8, links and modes");
         TestDir dir;
         // Kept elsewhere through a link on purpose, and private: both stay so.
         dir.write("elsewhere/list", "/g/caf\xE9\r\n/\xFF\r\n/g/a\r/g/b\r\r\n/g/c\n/g/d\r\n/g/e");
@@ -65,18 +65,18 @@ private Q_SLOTS:
     // those that no running Kestro holds.
     void copies()
     {
-        TestDir dir, other(u"/dev/shm/kestro"_s);
+        TestDir dir, other(otherFileSystem());
         const std::string data(300'000, 'd'), stale(900'000, 's');
         other.write("big", data);
         dir.make({"empty", "game/keep", "game/.kestro-1", "game/.kestro-1-1"});
         QVERIFY(!installFile(other.path("big"), dir.path("game/big")));
         QVERIFY(!installFile(dir.path("empty"), dir.path("game/empty")));
         for (int i = 1; i <= 50; ++i) {
-            const std::string name =
-                "game/.kestro-" + std::to_string(::getpid()) + "-" + std::to_string(i);
+            const std::string name = "game/.kestro-" +
+                                     std::to_string(QCoreApplication::applicationPid()) + "-" +
+                                     std::to_string(i);
             dir.write(name, stale);
-            // Held as a running Kestro holds its own, until this test program ends.
-            QVERIFY(!::flock(::open(dir.path(name).c_str(), O_RDONLY | O_CLOEXEC), LOCK_EX));
+            holdLikeKestro(dir.path(name));
         }
         QVERIFY(!installFile(other.path("big"), dir.path("game/again")));
         QVERIFY(dir.read("game/big") == data && dir.read("game/again") == data);
@@ -84,9 +84,7 @@ private Q_SLOTS:
         removeLeftovers(FolderHandle(dir.path("game")));
         // The 50 held, "keep", the three copies and ".kestro-1", which is no name of Kestro's.
         QCOMPARE(dir.names("game").size(), 50u + 5u);
-        struct stat here, there;
-        if (::stat(dir.path().c_str(), &here) || ::stat(other.path().c_str(), &there) ||
-            here.st_dev == there.st_dev) {
+        if (sameFileSystem(dir.path(), other.path())) {
             QSKIP("the temporary folders share a file system: no copy by hand was needed");
         }
     }

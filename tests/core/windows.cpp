@@ -21,12 +21,6 @@ static void setAttributes(const TestDir &dir, const Names &names, DWORD attribut
     }
 }
 
-// "Access is denied", as this system words it.
-static QString accessDenied()
-{
-    return platform::reason({ERROR_ACCESS_DENIED, std::system_category()});
-}
-
 class Windows : public QObject
 {
     Q_OBJECT
@@ -57,7 +51,7 @@ private Q_SLOTS:
         QCOMPARE(listed(*window->File1), (Names{"ok.txt", "ro.txt"}));
         clickLoad(*window);
         QCOMPARE(messages.take(),
-                 u"Cannot copy to \"%1\": %2"_s.arg(start.qpath("EAW/ro.txt"), accessDenied()));
+                 u"Cannot copy to \"%1\": Permission denied"_s.arg(start.qpath("EAW/ro.txt")));
         QCOMPARE(start.read("EAW/ro.txt"), "old");
         QCOMPARE(start.names("EAW"),
                  (Names{"eaw.ini", "h.txt", "ok.txt", "ro.txt", "s.txt", "É.TXT"}));
@@ -65,7 +59,7 @@ private Q_SLOTS:
         window->List1->addItem(start.path("a"));
         clickRow(window->List1, 1);
         QCOMPARE(messages.take(),
-                 u"Cannot delete \"%1\": %2"_s.arg(start.qpath("EAW/ro.txt"), accessDenied()));
+                 u"Cannot delete \"%1\": Permission denied"_s.arg(start.qpath("EAW/ro.txt")));
         clickRow(window->List1, 0);
         QCOMPARE(start.read("EAW/h.txt") + start.read("EAW/s.txt") + start.read("EAW/ro.txt"),
                  "hiddensystemold");
