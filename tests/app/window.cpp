@@ -58,6 +58,31 @@ private Q_SLOTS:
         QCOMPARE(fifo ? "" : start.read("FoldersLoaded.txt"), readOnly ? "/g/a\r\n" : "");
     }
 
+    // A start directory that cannot be listed still gives its loaded folders, which closing the
+    // window writes back.
+    void unlistableStartDirectory()
+    {
+#ifdef _WIN32
+        QSKIP("POSIX only: permissions that stop a user from listing a folder");
+#else
+        TestDir root;
+        root.write("start/FoldersLoaded.txt", "/g/a\r\n/g/b\r\n");
+        fs::permissions(root.path(), fs::perms(0711));
+        fs::permissions(root.path("start"), fs::perms(0311));
+        // The child says 1 when the window reported the folder and listed both.
+        QCOMPARE(inChild([&] {
+                     // Root lists any folder: become a user whom the permissions stop.
+                     (void)(::geteuid() == 0 && ::setuid(65534) == 0);
+                     QDir::setCurrent(root.qpath("start"));
+                     Messages messages;
+                     Form1 window;
+                     return int(!messages.take().isEmpty() && window.List1->count() == 2);
+                 }),
+                 1);
+        fs::permissions(root.path("start"), fs::perms(0755));
+#endif
+    }
+
     // Only a left click, or an arrow key that moves, chooses a row; removing an item clears the
     // choice. Items are kept byte for byte, and shown with a replacement for what is not UTF-8.
     void choosing()
