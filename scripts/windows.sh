@@ -52,7 +52,7 @@ package)
     echo "$build/kestro-windows-x64.zip"
     ;;
 test)
-    export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEPREFIX=$repo/build/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         wineboot -i >/dev/null 2>&1 </dev/null || true
         wineserver -w
