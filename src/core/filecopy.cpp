@@ -18,17 +18,6 @@ QString copyToAction()
     return QCoreApplication::translate("Kestro", "copy to");
 }
 
-// The directory part and the name of a path built by joining a directory and a name.
-std::pair<std::string, std::string> split(const std::string &path)
-{
-    const std::size_t slash = path.rfind(platform::separator);
-    if (slash == std::string::npos) {
-        return {".", path};
-    }
-    const std::size_t root = platform::rootLength(path);
-    return {path.substr(0, std::max(slash, root)), path.substr(slash + 1)};
-}
-
 constexpr std::string_view temporaryPrefix = ".kestro-";
 
 // ".kestro-<process>-<count>", as the temporary copies are named.
@@ -82,25 +71,40 @@ Outcome installFile(const FolderHandle &from, const std::string &name, const Fol
     if (const std::error_code error = platform::openSource(from, name, in)) {
         return failure(copyAction(), platform::join(from.path(), name), error);
     }
-    platform::File out;
-    std::string temporary;
-    if (const std::error_code error =
-            platform::createTemporary(into, temporaryPrefix, out, temporary)) {
+    const std::error_code error =
+        replaceFile(into, target, temporaryPrefix, false, [&](platform::File &out) {
+            const std::error_code copying = platform::copyBytes(in, out, working);
+            return copying ? copying : platform::matchOriginal(in, out);
+        });
+    if (error) {
         return failure(copyToAction(), destination, error);
     }
-    std::error_code error = platform::copyBytes(in, out, working);
-    if (!error) {
-        error = platform::matchOriginal(in, out);
+    return {};
+}
+
+std::error_code replaceFile(const FolderHandle &folder, const std::string &target,
+                            std::string_view prefix, bool durable,
+                            const std::function<std::error_code(platform::File &)> &fill)
+{
+    platform::File file;
+    std::string temporary;
+    if (const std::error_code error = platform::createTemporary(folder, prefix, file, temporary)) {
+        return error;
     }
-    if (const std::error_code closing = platform::close(out); !error) {
+    std::error_code error = fill(file);
+    if (const std::error_code closing = durable ? platform::commit(file) : platform::close(file);
+        !error) {
         error = closing;
     }
     if (!error) {
-        error = platform::replace(into, temporary, target);
+        error = platform::replace(folder, temporary, target);
     }
     if (error) {
-        (void)platform::remove(into, temporary);
-        return failure(copyToAction(), destination, error);
+        (void)platform::remove(folder, temporary);
+        return error;
+    }
+    if (durable) {
+        platform::sync(folder);
     }
     return {};
 }
@@ -108,7 +112,7 @@ Outcome installFile(const FolderHandle &from, const std::string &name, const Fol
 Outcome installFile(const std::string &source, const std::string &destination,
                     const std::function<void()> &working)
 {
-    const auto [fromPath, name] = split(source);
-    const auto [intoPath, target] = split(destination);
+    const auto [fromPath, name] = platform::splitPath(source);
+    const auto [intoPath, target] = platform::splitPath(destination);
     return installFile(FolderHandle(fromPath), name, FolderHandle(intoPath), target, working);
 }

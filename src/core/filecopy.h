@@ -5,9 +5,18 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 // A directory held open while files are copied from or into it by name.
 using FolderHandle = platform::Folder;
+
+// Puts a new version of a folder's file `target` in place, whole or not at all: `fill` writes
+// it into a hidden temporary file beside the target, which then replaces the target in one
+// step. A `durable` one is on the disk before this returns. On failure the target is as it
+// was and no temporary is left.
+std::error_code replaceFile(const FolderHandle &folder, const std::string &target,
+                            std::string_view prefix, bool durable,
+                            const std::function<std::error_code(platform::File &)> &fill);
 
 // Copies a file's bytes and modification time over a destination, which is replaced whole
 // or not at all: the copy goes to a hidden temporary file beside it that then takes its

@@ -1,5 +1,6 @@
 #include "core/loadedfolders.h"
 
+#include "core/filecopy.h"
 #include "core/platform.h"
 #include "core/textfile.h"
 
@@ -64,36 +65,19 @@ Outcome writeLoadedFolders(std::string path, const std::vector<std::string> &fol
     if (const std::error_code error = platform::resolveLink(path)) {
         return failure(action, path, error);
     }
-    const std::size_t slash = path.rfind(platform::separator);
-    const std::string directory = slash == std::string::npos
-                                      ? "."
-                                      : path.substr(0, std::max(slash, platform::rootLength(path)));
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const auto [directory, name] = platform::splitPath(path);
     const platform::Folder folder(directory);
     // Replacing would go past a read-only file, which the user meant to keep as it is.
     std::error_code error = folder.error() ? folder.error() : platform::cannotReplace(folder, name);
     if (error) {
         return failure(action, path, error);
     }
-    platform::File file;
-    std::string temporary;
-    if ((error = platform::createTemporary(folder, ".FoldersLoaded-", file, temporary))) {
-        return failure(action, path, error);
-    }
-    error = platform::write(file, bytes);
-    if (!error) {
-        error = platform::matchReplaced(path, file);
-    }
-    if (const std::error_code closing = platform::commit(file); !error) {
-        error = closing;
-    }
-    if (!error) {
-        error = platform::replace(folder, temporary, name);
-    }
+    error = replaceFile(folder, name, ".FoldersLoaded-", true, [&](platform::File &file) {
+        const std::error_code writing = platform::write(file, bytes);
+        return writing ? writing : platform::matchReplaced(path, file);
+    });
     if (error) {
-        (void)platform::remove(folder, temporary);
         return failure(action, path, error);
     }
-    platform::sync(folder);
     return {};
 }

@@ -31,6 +31,15 @@ std::string join(std::string_view directory, std::string_view name)
     return path;
 }
 
+std::pair<std::string, std::string> splitPath(const std::string &path)
+{
+    const std::size_t slash = path.rfind(separator);
+    if (slash == std::string::npos) {
+        return {".", path};
+    }
+    return {path.substr(0, std::max(slash, rootLength(path))), path.substr(slash + 1)};
+}
+
 static std::string asciiUpper(std::string_view name)
 {
     std::string result(name);

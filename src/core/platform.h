@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 class QString;
 
@@ -29,6 +30,9 @@ void failWritesPastSizeLimit();
 // A file's path: the directory, the separator, the name; the separator is added even when
 // the directory already ends with one (a drive's root).
 std::string join(std::string_view directory, std::string_view name);
+
+// The directory and the name of a path as join() builds it; "." is the directory of a bare name.
+std::pair<std::string, std::string> splitPath(const std::string &path);
 
 // The length of the root a full path starts with: "/", or "C:\" on Windows.
 std::size_t rootLength(std::string_view path);
