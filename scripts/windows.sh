@@ -30,7 +30,10 @@ stage() {
     mkdir -p "$dir/platforms" "$dir/imageformats" "$dir/styles"
     for lib in "$@"; do cp -u "$qt/bin/$lib.dll" "$dir/"; done
     for lib in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
-        cp -u "$(x86_64-w64-mingw32-g++-posix -print-file-name=$lib)" "$dir/"
+        if [ ! -f "$dir/$lib" ]; then
+            cp "$(x86_64-w64-mingw32-g++-posix -print-file-name=$lib)" "$dir/"
+            x86_64-w64-mingw32-strip --strip-unneeded "$dir/$lib"
+        fi
     done
     cp -u "$qt/plugins/platforms/qwindows.dll" "$qt/plugins/platforms/qoffscreen.dll" \
         "$dir/platforms/"
