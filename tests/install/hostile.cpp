@@ -149,7 +149,9 @@ private Q_SLOTS:
         QFETCH(QString, act);
         QFETCH(QString, fault);
         QFETCH(QString, message);
-        POSIX_ONLY("the system's messages and immutable files");
+        if (fault == u"immutable") {
+            POSIX_ONLY("immutable files");
+        }
         Messages messages;
         TestDir start;
         start.make({"EAW/eaw.ini", "c/c1"});
@@ -159,9 +161,9 @@ private Q_SLOTS:
         }
         start.write("FoldersLoaded.txt", lines(start, {"a"}));
         const std::string b = start.path("EAW/b");
+        fs::permissions(fsPath(b), fs::perms(fault == u"read-only" ? 0444 : 0644));
 #ifndef _WIN32
         const auto thaw = qScopeGuard([&] { setImmutable(b, false); });
-        fs::permissions(b, fs::perms(fault == u"read-only" ? 0444 : 0644));
         if (fault == u"immutable" && !setImmutable(b, true)) {
             QSKIP("this file system cannot make a file immutable");
         }
@@ -170,14 +172,25 @@ private Q_SLOTS:
         auto window = openWindow(start, "EAW");
         const std::string shown = act == u"Load" ? "a" : act == u"removal" ? "c" : "EAW";
         click(*window, start.path(shown));
-        fs::rename(start.path("a"), start.path(fault.startsWith(u"add-on") ? "away" : "a"));
+        fs::rename(fsPath(start.path("a")),
+                   fsPath(start.path(fault.startsWith(u"add-on") ? "away" : "a")));
         if (fault.endsWith(u"replaced")) {
             start.write("a", "now a file");
         }
         act == u"click"  ? click(*window, start.path("a"))
         : act == u"Load" ? clickLoad(*window)
                          : clickRow(window->List1, 0);
-        QCOMPARE(messages.take(), message.arg(start.qpath()));
+        // Windows words the system's reasons its own way: there, the message up to the reason,
+        // unless the reason is Kestro's own.
+        const QString said = messages.take();
+        QString expected = message.arg(start.qpath());
+        if (!onPosix) {
+            expected.replace(u'/', u'\\');
+            if (!expected.endsWith(u"Permission denied"_s)) {
+                expected.truncate(expected.indexOf(u"\": "_s) + 3);
+            }
+        }
+        QCOMPARE(onPosix ? said : said.left(expected.size()), expected);
         // The game's a, b and c: a Load copied "a" before it stopped at "b"; a removal deleted "a".
         const bool before = !fault.startsWith(u"add-on");
         QCOMPARE(start.read("EAW/a") + "|" + start.read("EAW/b") + "|" + start.read("EAW/c"),

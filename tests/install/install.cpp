@@ -15,7 +15,7 @@ private Q_SLOTS:
     // turns Load off.
     void load()
     {
-        POSIX_ONLY("dot files, links, modes and names with line breaks");
+        POSIX_ONLY("two names that differ only in letter case, links, modes, line breaks in names");
         Messages messages;
         TestDir start;
         start.write("a/readme.txt", "add-on readme");
@@ -84,7 +84,7 @@ private Q_SLOTS:
     // nothing is chosen after a removal, and a folder without files stays listed.
     void removal()
     {
-        POSIX_ONLY("dot files and links");
+        POSIX_ONLY("two names that differ only in letter case in one folder, and links");
         Messages messages;
         TestDir start;
         start.make({"EAW/eaw.ini", "EAW/README.TXT", "EAW/Readme.txt", "EAW/shared.txt",
