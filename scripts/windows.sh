@@ -55,9 +55,15 @@ package)
     echo "$build/kestro-windows-x64.zip"
     ;;
 test)
-    export WINEPREFIX=$repo/build/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    # The Wine prefix lives in the build folder this script has just made; a prefix that cannot
+    # be made stops here with Wine's own words rather than failing every test.
+    export WINEPREFIX=$build/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        wineboot -i >/dev/null 2>&1 </dev/null || true
+        if ! wineboot -i >"$build/wineboot.log" 2>&1 </dev/null; then
+            echo "wineboot could not make the Wine prefix $WINEPREFIX:" >&2
+            cat "$build/wineboot.log" >&2
+            exit 1
+        fi
         wineserver -w
     fi
     stage "$build" Qt6Core Qt6Gui Qt6Widgets Qt6Test
