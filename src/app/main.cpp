@@ -2,6 +2,7 @@
 #include "core/platform.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 
 int main(int argc, char *argv[])
 {
@@ -9,6 +10,19 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestro"));
+    QApplication::setApplicationVersion(QStringLiteral(KESTRO_VERSION));
+
+    // Only --help and --version: the window itself takes nothing from the command line.
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QApplication::translate(
+        "main", "Installs and uninstalls add-on folders for the game EAW.\n\n"
+                "Kestro works in the directory it is started from: keep your add-on folders, the "
+                "picture \"Kestro\" and the list \"FoldersLoaded.txt\" there, and start Kestro "
+                "from that directory."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.process(app);
+
     Form1 window;
     window.show();
     return QApplication::exec();
