@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times Load and removal, through the window's own handlers, against the system's cp and rm
 // doing the same work on the same generated files in the same run, and prints the ratios.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "FoldersLoaded.txt": a list read from any bytes is written and read back the same, and a file
 // already in the list's own format is written back byte for byte.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Name patterns. The input is a pattern, a NUL and a name (without a NUL, both are the input).
 
 #include "fuzz.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text reader: a file's first `limit` bytes, exactly. The input is the file; its first two
 // bytes give the limit, shorter files are read without one.
 

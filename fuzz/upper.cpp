@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Letter case: upper() maps each character on its own, so valid UTF-8 keeps its length in
 // characters, and mapping twice changes nothing. Which letters it maps, and that invalid UTF-8
 // maps only ASCII, the name patterns of tst_core show.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Temporary folders of real files, and faults that stop root too.
 #include <QDir>

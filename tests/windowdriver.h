@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Drives the real window over a temporary start directory with real mouse events.
 #include "app/form1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kestro killed at any moment of a Load, a removal or a save: no game file is torn, the list
 // file is whole, and the next run finishes the work. Replay a run with KESTRO_KILL_SEED=<seed>.
 #include "core/directory.h"

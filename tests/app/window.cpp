@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as it opens and closes, "FoldersLoaded.txt" it reads at start-up and writes when
 // it closes, and the keys and clicks its lists take.
 #include "windowdriver.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Clicks in the directory list: finding the game directory, the Load button, the preview.
 #include "browse/preview.h"
 #include "windowdriver.h"

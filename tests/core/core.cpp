@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Listing, name patterns, "FoldersLoaded.txt" and copying, on real files.
 #include "core/directory.h"
 #include "core/filecopy.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What only Kestro for Windows meets: file attributes, letter case beyond ASCII, drive roots,
 // the ANSI code page of "FoldersLoaded.txt", and game files that other programs hold open.
 #include "core/filecopy.h"

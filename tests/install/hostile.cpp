@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Odd trees run through discovery, Load, removal and the save at close, and faults in the middle of
 // them: each ends right, or with a message naming the path and the reason, and nothing is lost.
 #include "windowdriver.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Load and removal: what they copy into the game directory and delete from it, and what they
 // record.
 #include "windowdriver.h"
