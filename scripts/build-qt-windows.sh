@@ -31,7 +31,7 @@ if [ -z "$host_deb_version" ]; then
     exit 1
 fi
 qt_version=${host_deb_version%%+*}          # 6.4.2+dfsg-10 -> 6.4.2
-prefix=$cache/qt-$qt_version-mingw64
+prefix=$cache/qt-$qt_version-mingw64-static
 stamp=$prefix/.kestro-build-complete
 
 if [ "$print_only" = yes ]; then
@@ -83,6 +83,8 @@ fi
 # --- 3. Configure and build ------------------------------------------------
 # Why each switch:
 #  -release: on Windows the default is debug-and-release, twice the work.
+#  -static -static-runtime: Kestro ships as one kestro.exe, with Qt, its
+#      plug-ins and the MinGW runtime linked in.
 #  -qt-host-path /usr + QT_HOST_PATH_CMAKE_DIR: Debian's host Qt keeps its
 #      CMake packages under the multiarch libdir, not <host>/lib/cmake.
 #  -qt-*: the mingw sysroot has none of these libraries; use the bundled ones.
@@ -93,7 +95,7 @@ fi
 #      (QWindowsDirectWriteFontDatabase); direct2d1_1 only adds the extra
 #      qdirect2d platform plugin, which Kestro does not need.
 #  toolchain file: Qt 6 ignores -device-option CROSS_COMPILE for compilers.
-build=$cache/build-qt-$qt_version-mingw64
+build=$cache/build-qt-$qt_version-mingw64-static
 rm -rf "$build"
 # Qt records the toolchain file's path in its installed qt.toolchain.cmake
 # and qt-cmake loads it from there, so give it a copy inside the prefix:
@@ -105,7 +107,7 @@ mkdir -p "$build"
 cd "$build"
 "$src/configure" \
     -prefix "$prefix" \
-    -release -shared \
+    -release -static -static-runtime \
     -xplatform win32-g++ \
     -qt-host-path /usr \
     -nomake examples -nomake tests \

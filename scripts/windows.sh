@@ -23,34 +23,17 @@ testing=OFF
     -DKESTRO_WERROR=ON -DBUILD_TESTING=$testing -DCMAKE_CROSSCOMPILING_EMULATOR=wine >/dev/null
 cmake --build "$build" -j "$jobs"
 
-# What a program needs beside it: Qt's libraries and plugins, and MinGW's runtime.
-stage() {
-    local dir=$1
-    shift
-    mkdir -p "$dir/platforms" "$dir/imageformats" "$dir/styles"
-    for lib in "$@"; do cp -u "$qt/bin/$lib.dll" "$dir/"; done
-    for lib in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
-        if [ ! -f "$dir/$lib" ]; then
-            cp "$(x86_64-w64-mingw32-g++-posix -print-file-name=$lib)" "$dir/"
-            x86_64-w64-mingw32-strip --strip-unneeded "$dir/$lib"
-        fi
-    done
-    cp -u "$qt/plugins/platforms/qwindows.dll" "$qt/plugins/platforms/qoffscreen.dll" \
-        "$dir/platforms/"
-    cp -u "$qt/plugins/imageformats/"q{jpeg,gif,ico}.dll "$dir/imageformats/"
-    cp -u "$qt/plugins/styles/qwindowsvistastyle.dll" "$dir/styles/"
-}
-
 case "$what" in
 package)
+    # Qt, its plug-ins and the MinGW runtime are linked in: the zip holds one program, what a
+    # player reads first, and the licences.
     package=$build/kestro
     rm -rf "$package"
     mkdir -p "$package"
-    cp "$build/kestro.exe" "$package/"
-    stage "$package" Qt6Core Qt6Gui Qt6Widgets
+    x86_64-w64-mingw32-strip --strip-all -o "$package/kestro.exe" "$build/kestro.exe"
+    bash "$repo/scripts/licenses.sh" "$package" "$qt"
+    cp "$repo/resources/README.txt" "$package/"
     (cd "$build" && rm -f kestro-windows-x64.zip && zip -qr kestro-windows-x64.zip kestro)
-    cp -u "$package"/*.dll "$build/"
-    cp -ru "$package"/{platforms,imageformats,styles} "$build/"
     echo "$build/kestro.exe"
     echo "$build/kestro-windows-x64.zip"
     ;;
@@ -66,7 +49,6 @@ test)
         fi
         wineserver -w
     fi
-    stage "$build" Qt6Core Qt6Gui Qt6Widgets Qt6Test
     # The offscreen platform of the tests draws text with a font from beside the program.
     mkdir -p "$build/lib/fonts"
     cp -u /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "$build/lib/fonts/"
