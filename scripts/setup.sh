@@ -11,6 +11,7 @@ packages=(
     xvfb xauth x11-apps imagemagick fonts-dejavu-core
     e2fsprogs
     dpkg-dev file # make package: dpkg-shlibdeps finds the libraries the program needs
+    lintian appstream desktop-file-utils # and the package's checkers
 )
 case "${1:-}" in
 fuzz) packages+=(clang libclang-rt-14-dev) ;;
