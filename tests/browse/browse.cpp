@@ -5,7 +5,7 @@
 
 // The game directory `game` marked by `marker`, and the add-on folders "addons/one",
 // "addons/two" and "plain"; all but "addons/two" have a picture and a text "about <folder>",
-// and so has the start directory. A hidden folder and a link "Link" to "plain" are there too.
+// and so has the start directory. A hidden folder ".h" and a link "Link" to "plain" are there too.
 static void makeTree(const TestDir &start, const std::string &game = "eaw",
                      const std::string &marker = "eaw.ini")
 {
@@ -14,8 +14,8 @@ static void makeTree(const TestDir &start, const std::string &game = "eaw",
         start.write(folder + "/mypic", pictureBytes()); // "/mypic" is in the start directory
         start.write(folder + "/contents.txt", "about " + folder);
     }
-    start.make({game + "/" + marker, "addons/one/1", "addons/two/2", "plain/3", "games/"});
-    start.make(onPosix ? Names{".h/", "Link -> plain"} : Names{});
+    start.make({game + "/" + marker, "addons/one/1", "addons/two/2", "plain/3", "games/", ".h/"});
+    start.make(onPosix ? Names{"Link -> plain"} : Names{});
 }
 
 // The caption of a folder's preview, or of the instructions for none.
@@ -40,6 +40,8 @@ private Q_SLOTS:
                                                    << "eaw.ini"s;
         QTest::newRow("start directory itself") << ""s
                                                 << "Eaw.Ini"s;
+        QTest::newRow("in a hidden folder") << ".h/eaw"s
+                                            << "eaw.ini"s;
     }
 
     // The first click on the folder that holds the marker makes it the game directory. Load is
@@ -57,10 +59,11 @@ private Q_SLOTS:
         auto window = openWindow(start);
         const Form &form = window->form;
 
-        // Subfolders by name in any letter case, links too, hidden ones not.
-        Names folders{start.path("addons"), start.path("games"), start.path("plain")};
+        // Subfolders by name in any letter case, links and hidden ones too.
+        Names folders{start.path(".h"), start.path("addons"), start.path("games"),
+                      start.path("plain")};
         if (onPosix) {
-            folders.insert(folders.begin() + 2, start.path("Link"));
+            folders.insert(folders.begin() + 3, start.path("Link"));
         }
         QCOMPARE(listed(*window->Dir1), folders);
         // A click on a directory without the marker shows the instructions, and finds nothing.
@@ -72,7 +75,7 @@ private Q_SLOTS:
         QVERIFY(!form.EAWfound && !window->Frame2->isVisible() && !window->Command1->isEnabled());
 
         if (!game.empty()) {
-            open(*window, start.path("games"));
+            open(*window, start.path(game.substr(0, game.find('/'))));
         }
         click(*window, start.path(game));
         QVERIFY(form.EAWfound && window->Frame2->isVisible() && !window->Command1->isEnabled());

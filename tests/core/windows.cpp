@@ -26,24 +26,27 @@ class Windows : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Hidden and system files are never listed, copied or deleted. A read-only game file is
-    // neither replaced by Load nor deleted by a removal; "é.txt" is the game's "É.TXT".
+    // Hidden and system files are never listed, copied or deleted; hidden and system folders
+    // are listed. A read-only game file is neither replaced by Load nor deleted by a removal;
+    // "é.txt" is the game's "É.TXT".
     void attributesAndCase()
     {
         Messages messages;
         TestDir start;
         makeStart(start);
-        start.make({"EAW/eaw.ini", "a/ok.txt", "a/h.txt", "a/s.txt"});
+        start.make({"EAW/eaw.ini", "a/ok.txt", "a/h.txt", "a/s.txt", "h/", "s/"});
         start.write("a/ro.txt", "new");
         start.write("b/é.txt", "new");
         start.write("EAW/ro.txt", "old");
         start.write("EAW/É.TXT", "old");
         start.write("EAW/h.txt", "hidden");
         start.write("EAW/s.txt", "system");
-        setAttributes(start, {"a/h.txt", "EAW/h.txt"}, FILE_ATTRIBUTE_HIDDEN);
-        setAttributes(start, {"a/s.txt", "EAW/s.txt"}, FILE_ATTRIBUTE_SYSTEM);
+        setAttributes(start, {"a/h.txt", "EAW/h.txt", "h"}, FILE_ATTRIBUTE_HIDDEN);
+        setAttributes(start, {"a/s.txt", "EAW/s.txt", "s"}, FILE_ATTRIBUTE_SYSTEM);
         setAttributes(start, {"EAW/ro.txt"}, FILE_ATTRIBUTE_READONLY);
         auto window = openWindow(start, "EAW");
+        QCOMPARE(listed(*window->Dir1), (Names{start.path("a"), start.path("b"), start.path("EAW"),
+                                               start.path("h"), start.path("s")}));
 
         click(*window, start.path("b"));
         clickLoad(*window);
