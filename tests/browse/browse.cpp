@@ -3,6 +3,11 @@
 #include "browse/preview.h"
 #include "windowdriver.h"
 
+#include <QScopeGuard>
+#ifndef _WIN32
+#include <sys/mount.h>
+#endif
+
 // The game directory `game` marked by `marker`, and the add-on folders "addons/one",
 // "addons/two" and "plain"; all but "addons/two" have a picture and a text "about <folder>",
 // and so has the start directory. A hidden folder ".h" and a link "Link" to "plain" are there too.
@@ -110,6 +115,71 @@ private Q_SLOTS:
         click(*window, start.path("addons"), Qt::RightButton);
         QVERIFY(messages.take().contains(start.qpath("plain")));
         QCOMPARE(window->Dir1->path(), start.path());
+    }
+
+    void spellings_data()
+    {
+        QTest::addColumn<Names>("links");       // made beside the game "EAW" and the add-on "a"
+        QTest::addColumn<std::string>("game");  // the click that finds the game
+        QTest::addColumn<std::string>("other"); // the game or the start directory, spelt otherwise
+        const auto row = [](const char *name, const char *link, const char *game,
+                            const char *other) {
+            QTest::newRow(name) << Names{link} << std::string(game) << std::string(other);
+        };
+        row("link to the game", "EAW shortcut -> EAW", "EAW", "EAW shortcut");
+        row("game found through a link", "EAW shortcut -> EAW", "EAW shortcut", "EAW");
+        row("linked parent", "Games -> .", "EAW", "Games/EAW");
+        row("bind mount", "bound/", "EAW", "bound");
+        row("link to the start directory", "Here -> .", "EAW", "Here");
+    }
+
+    // The game or the start directory under another name is no add-on: a click on it leaves
+    // Load off. A removal turns Load on while the directory list stands in the game directory,
+    // whose files Load then copies onto themselves unchanged, but not in the start directory.
+    void spellings()
+    {
+        QFETCH(Names, links);
+        QFETCH(std::string, game);
+        QFETCH(std::string, other);
+        POSIX_ONLY("links and mounts");
+#ifndef _WIN32
+        TestDir start;
+        makeStart(start);
+        start.write("EAW/eaw.ini", "ini");
+        start.write("EAW/big", std::string(1 << 20, 'b'));
+        start.make({"a/x", links[0]});
+        start.write("FoldersLoaded.txt", lines(start, {"a"}));
+        const std::string bound = start.path("bound");
+        if (other == "bound" &&
+            ::mount(start.path("EAW").c_str(), bound.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+            QSKIP("no bind mount can be made here");
+        }
+        const auto unmount = qScopeGuard([&] { ::umount2(bound.c_str(), MNT_DETACH); });
+        const auto gameFiles = [&] {
+            std::string all;
+            for (const std::string &name : start.names("EAW")) {
+                const auto time = fs::last_write_time(start.path("EAW/" + name));
+                all += name + start.read("EAW/" + name) +
+                       std::to_string(time.time_since_epoch().count());
+            }
+            return all;
+        };
+        const std::string before = gameFiles();
+        Messages messages;
+        auto window = openWindow(start, game);
+        if (other.starts_with("Games/")) {
+            open(*window, start.path("Games"));
+        }
+        click(*window, start.path(other));
+        QVERIFY(!window->Command1->isEnabled());
+        open(*window, start.path(other));
+        clickRow(window->List1, 0);
+        QCOMPARE(window->Command1->isEnabled(), other != "Here");
+        if (other != "Here") {
+            clickLoad(*window);
+        }
+        QCOMPARE(gameFiles(), before);
+#endif
     }
 
     void preview_data()

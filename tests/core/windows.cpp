@@ -97,6 +97,24 @@ private Q_SLOTS:
         QVERIFY(list.entry(0)[3] != '\\');
     }
 
+    // Another letter case, the short name and a subst drive lead to the same folder.
+    void spellings()
+    {
+        TestDir dir;
+        dir.make({"Long Folder Name/", "other/"});
+        const std::string path = dir.path("Long Folder Name");
+        std::wstring shortName(MAX_PATH, L'\0');
+        shortName.resize(::GetShortPathNameW(wide(path).c_str(), shortName.data(), MAX_PATH));
+        QVERIFY(platform::sameFile(path, QString::fromStdString(path).toLower().toStdString()));
+        QVERIFY(platform::sameFile(path, QString::fromStdWString(shortName).toStdString()));
+        QVERIFY(!platform::sameFile(path, dir.path("other")));
+        QVERIFY(!platform::sameFile(path, dir.path("gone")) && platform::sameFile("gone", "gone"));
+        if (::DefineDosDeviceW(0, L"Q:", wide(path).c_str())) {
+            QVERIFY(platform::sameFile(path, "Q:\\"));
+            ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Q:", nullptr);
+        }
+    }
+
     // A list written in the system's code page, accented names included, is read as those names
     // and written back byte for byte; Load refuses a folder the code page cannot spell.
     void codePage()
