@@ -135,6 +135,17 @@ public:
         bytes << std::ifstream(fsPath(path(name)), std::ios::binary).rdbuf();
         return bytes.str();
     }
+    // The names, bytes and modification times of a folder's files, hidden ones included.
+    std::string state(const std::string &folder = ".") const
+    {
+        std::string all;
+        for (const std::string &name : names(folder)) {
+            const auto time = fs::last_write_time(fsPath(path(folder + "/" + name)));
+            all += name + ": " + read(folder + "/" + name) + " at " +
+                   std::to_string(time.time_since_epoch().count()) + "\n";
+        }
+        return all;
+    }
     // The names in a folder, hidden ones included, sorted by their bytes.
     Names names(const std::string &folder = {}) const
     {

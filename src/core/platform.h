@@ -59,6 +59,9 @@ std::error_code notAFile();
 // Why an operation failed, as the system says it.
 QString reason(std::error_code error);
 
+// Hides a file from listings where a dot name does not: on Windows.
+void hide(const std::string &path);
+
 // True only when nothing at all is at the path.
 bool isMissing(const std::string &path);
 

@@ -150,6 +150,14 @@ bool isMissing(const std::string &path)
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+void hide(const std::string &path)
+{
+    const DWORD attributes = attributesOf(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        ::SetFileAttributesW(wide(path).c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
+    }
+}
+
 bool sameFile(const std::string &a, const std::string &b)
 {
     // The volume and the file's number on it; a directory opens only with backup semantics,

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window as it opens and closes, "FoldersLoaded.txt" it reads at start-up and writes when
 // it closes, and the keys and clicks its lists take.
+#include "app/startup.h"
 #include "windowdriver.h"
+
+#include <csignal>
 
 class Window : public QObject
 {
@@ -59,28 +62,60 @@ private Q_SLOTS:
         QCOMPARE(fifo ? "" : start.read("FoldersLoaded.txt"), readOnly ? "/g/a\r\n" : "");
     }
 
-    // A start directory that cannot be listed still gives its loaded folders, which closing the
-    // window writes back.
-    void unlistableStartDirectory()
+    // One Kestro per start directory. A lock whose Kestro is gone (cut short by a power cut, or
+    // killed) is taken over without a word. A second Kestro, in a process of its own started
+    // through a link, says so once and ends without changing or making any file; the lock is
+    // hidden, and gone when the first one closes. Where no lock can be made, Kestro goes on.
+    void startLock()
     {
+        TestDir start;
+        makeStart(start);
+        start.write(startLockName); // a power cut's: it names no Kestro
+        start.make(onPosix ? Names{"Here -> ."} : Names{});
+        Messages messages; // children take theirs from it too
+        auto window = openWindow(start);
+        QCOMPARE(listed(*window->File1), (Names{"FoldersLoaded.txt", "Kestro"}));
+        const std::string before = start.state();
+        const auto second = [&] {
+            Form1 second;
+            QVERIFY(second.refused());
+            second.close();
+            QVERIFY(messages.take().startsWith(
+                u"Cannot start in \"%1\": Kestro already runs there\n\nUse the "_s.arg(
+                    start.qpath())));
+        };
 #ifdef _WIN32
-        QSKIP("POSIX only: permissions that stop a user from listing a folder");
+        second(); // on Windows, in this process
 #else
-        TestDir root;
-        root.write("start/FoldersLoaded.txt", "/g/a\r\n/g/b\r\n");
-        fs::permissions(root.path(), fs::perms(0711));
-        fs::permissions(root.path("start"), fs::perms(0311));
-        // The child says 1 when the window reported the folder and listed both.
         QCOMPARE(inChild([&] {
-                     // Root lists any folder: become a user whom the permissions stop.
-                     (void)(::geteuid() == 0 && ::setuid(65534) == 0);
-                     QDir::setCurrent(root.qpath("start"));
-                     Messages messages;
+                     QDir::setCurrent(start.qpath("Here"));
+                     second();
+                     return int(QTest::currentTestFailed());
+                 }),
+                 0);
+#endif
+        QCOMPARE(start.state(), before);
+        window.reset();
+        QVERIFY(!fs::exists(fsPath(start.path(startLockName))));
+#ifndef _WIN32
+        // No lock can be made where a user may neither write nor list: that user's Kestro says
+        // it cannot list the folder, and still gives the loaded folders.
+        start.write("FoldersLoaded.txt", "/g/a\r\n/g/b\r\n");
+        fs::permissions(start.path(), fs::perms(0311));
+        QCOMPARE(inChild([&] {
+                     (void)(::geteuid() == 0 && ::setuid(65534) == 0); // root would pass
                      Form1 window;
                      return int(!messages.take().isEmpty() && window.List1->count() == 2);
                  }),
                  1);
-        fs::permissions(root.path("start"), fs::perms(0755));
+        fs::permissions(start.path(), fs::perms(0700));
+        QCOMPARE(inChild([] {
+                     Form1 killed;
+                     return ::raise(SIGKILL);
+                 }),
+                 -1);
+        QVERIFY(fs::exists(start.path(startLockName)));
+        window = openWindow(start);
 #endif
     }
 
