@@ -2,6 +2,7 @@
 #pragma once
 // Temporary folders of real files, and faults that stop root too.
 #include <QDir>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -21,6 +22,7 @@
 #include <linux/fs.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -134,6 +136,17 @@ public:
         std::ostringstream bytes;
         bytes << std::ifstream(fsPath(path(name)), std::ios::binary).rdbuf();
         return bytes.str();
+    }
+    // The names, bytes and modification times of a folder's files, hidden ones included.
+    std::string state(const std::string &folder = ".") const
+    {
+        std::string all;
+        for (const std::string &name : names(folder)) {
+            const auto time = fs::last_write_time(fsPath(path(folder + "/" + name)));
+            all +=
+                name + read(folder + "/" + name) + std::to_string(time.time_since_epoch().count());
+        }
+        return all;
     }
     // The names in a folder, hidden ones included, sorted by their bytes.
     Names names(const std::string &folder = {}) const

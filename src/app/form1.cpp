@@ -14,6 +14,7 @@
 
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QLockFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -94,6 +95,14 @@ Form1::Form1(QWidget *parent)
     connect(List1, &ListBox::clicked, this, &Form1::List1_Click);
 
     centre();
+    // Before anything is read: the start directory is the current directory, which Kestro
+    // never changes, so a relative name reaches it whatever bytes its path holds.
+    lock_ = std::make_unique<QLockFile>(QString::fromLatin1(startLockName));
+    if (Outcome refusal = lockStartDirectory(*lock_)) {
+        refused_ = true;
+        report(refusal);
+        return;
+    }
     report(Form_Load(form));
     Dir1->setFocus();
 }
@@ -170,6 +179,8 @@ void Form1::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    Form_Unload();
+    if (!refused_) {
+        Form_Unload();
+    }
     event->accept();
 }

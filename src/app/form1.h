@@ -8,10 +8,13 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class DirListBox;
 class FileListBox;
 class ListBox;
 class PictureArea;
+class QLockFile;
 class QGroupBox;
 class QPushButton;
 class TextLabel;
@@ -24,10 +27,15 @@ class Form1 final : public QWidget
     Q_DISABLE_COPY_MOVE(Form1)
 
 public:
-    // Creates every control, then starts up: reads "FoldersLoaded.txt" and shows the
-    // instructions. The window is centred on the screen.
+    // Creates every control, then starts up: takes the start directory's lock, reads
+    // "FoldersLoaded.txt" and shows the instructions. The window is centred on the screen.
     explicit Form1(QWidget *parent = nullptr);
+    // Gives the start directory's lock back.
     ~Form1() override;
+
+    // Another Kestro runs in the start directory: this one said so, read nothing, and writes
+    // nothing when it closes.
+    bool refused() const { return refused_; }
 
     QGroupBox *const Frame1;
     DirListBox *const Dir1;
@@ -63,4 +71,6 @@ private:
 
     bool busy_ = false;
     bool closeWhenDone_ = false;
+    std::unique_ptr<QLockFile> lock_;
+    bool refused_ = false;
 };

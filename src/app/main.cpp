@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <cstdlib>
+
 int main(int argc, char *argv[])
 {
     platform::failWritesPastSizeLimit();
@@ -25,6 +27,9 @@ int main(int argc, char *argv[])
     parser.process(app);
 
     Form1 window;
+    if (window.refused()) {
+        return EXIT_FAILURE;
+    }
     window.show();
     return QApplication::exec();
 }

@@ -10,12 +10,44 @@
 #include "widgets/textlabel.h"
 
 #include <QCoreApplication>
+#include <QLockFile>
 
 using namespace Qt::StringLiterals;
 
 static std::string listFile(const Form &form)
 {
     return platform::join(form.MyDir, "FoldersLoaded.txt");
+}
+
+Outcome lockStartDirectory(QLockFile &lock)
+{
+    // Only a lock whose Kestro is gone is stale, however long it has been held.
+    lock.setStaleLockTime(0);
+    bool locked = lock.tryLock(0);
+    // A lock file cut short by a power cut names no Kestro: the system's own lock on it, which
+    // a running Kestro holds, tells whether it is stale.
+    qint64 pid;
+    QString host, name;
+    if (!locked && lock.error() == QLockFile::LockFailedError &&
+        !lock.getLockInfo(&pid, &host, &name) && lock.removeStaleLockFile()) {
+        locked = lock.tryLock(0);
+    }
+    if (locked) {
+        platform::hide(startLockName);
+        return {};
+    }
+    if (lock.error() != QLockFile::LockFailedError) {
+        // Refusing would keep the user from the game for a fault that is not another Kestro's.
+        return {};
+    }
+    std::string here;
+    (void)platform::currentDirectory(here);
+    return Failure{QCoreApplication::translate("Kestro", "start in"), here,
+                   QCoreApplication::translate("Kestro", "Kestro already runs there"),
+                   QCoreApplication::translate(
+                       "Kestro", "Use the Kestro window that is open there: two windows on one "
+                                 "start directory would each save a list of loaded folders of "
+                                 "their own, and one would lose the other's.")};
 }
 
 Outcome Form_Load(Form &form)

@@ -2,6 +2,7 @@
 #include "browse/folderselection.h"
 
 #include "browse/preview.h"
+#include "core/platform.h"
 #include "widgets/dirlist.h"
 #include "widgets/filelist.h"
 #include "widgets/form.h"
@@ -39,7 +40,7 @@ static Outcome discover(Form &form, const std::string &clicked)
         return failed;
     }
     form.Command1.setEnabled(true);
-    if (form.Dir1.path() == form.MyDir) {
+    if (platform::sameFile(form.Dir1.path(), form.MyDir)) {
         form.Command1.setEnabled(false);
     }
     form.Frame2.setVisible(true);
@@ -63,10 +64,12 @@ Outcome Dir1_Click(Form &form)
         }
     }
     form.Command1.setEnabled(true);
-    if (form.File1.path() == form.MyDir) {
+    // Folders are compared as what they are, not as spelt: the game reached through a link is
+    // still the game, and Load would copy it onto itself and record it as an add-on.
+    if (platform::sameFile(form.File1.path(), form.MyDir)) {
         form.Command1.setEnabled(false);
     }
-    if (form.File1.path() == form.EAWdir) {
+    if (platform::sameFile(form.File1.path(), form.EAWdir)) {
         form.Command1.setEnabled(false);
         return {};
     }
@@ -83,10 +86,10 @@ Outcome Dir1_MouseDown(Form &form, Qt::MouseButton button)
         }
     }
     // Even when a folder could not be read again, Load stays off where it cannot apply.
-    if (form.Dir1.path() == form.MyDir) {
+    if (platform::sameFile(form.Dir1.path(), form.MyDir)) {
         form.Command1.setEnabled(false);
     }
-    if (form.File1.path() == form.EAWdir) {
+    if (platform::sameFile(form.File1.path(), form.EAWdir)) {
         form.Command1.setEnabled(false);
     }
     return failed;

@@ -10,29 +10,33 @@
 #include <numeric>
 
 Outcome forEachEntry(const std::string &directory,
-                     const std::function<void(std::string_view name, EntryKind kind)> &visit)
+                     const std::function<void(std::string_view name, EntryKind kind)> &visit,
+                     platform::Hidden hidden)
 {
     const QString action = QCoreApplication::translate("Kestro", "open");
     // A path read from the list file may hold a NUL, which would cut it short to another folder.
     if (directory.find('\0') != std::string::npos) {
         return failure(action, directory, std::make_error_code(std::errc::invalid_argument));
     }
-    if (const std::error_code error = platform::forEachEntry(directory, visit)) {
+    if (const std::error_code error = platform::forEachEntry(directory, visit, hidden)) {
         return failure(action, directory, error);
     }
     return {};
 }
 
 static Outcome listKind(const std::string &directory, EntryKind wanted, std::string_view pattern,
-                        std::vector<std::string> &names)
+                        platform::Hidden hidden, std::vector<std::string> &names)
 {
     const bool everything = pattern == "*.*" || pattern == "*";
     std::vector<std::string> found;
-    const Outcome failed = forEachEntry(directory, [&](std::string_view name, EntryKind kind) {
-        if (kind == wanted && (everything || matchesPattern(pattern, name))) {
-            found.emplace_back(name);
-        }
-    });
+    const Outcome failed = ::forEachEntry(
+        directory,
+        [&](std::string_view name, EntryKind kind) {
+            if (kind == wanted && (everything || matchesPattern(pattern, name))) {
+                found.emplace_back(name);
+            }
+        },
+        hidden);
     if (failed) {
         return failed;
     }
@@ -44,12 +48,13 @@ static Outcome listKind(const std::string &directory, EntryKind wanted, std::str
 Outcome listFiles(const std::string &directory, std::string_view pattern,
                   std::vector<std::string> &names)
 {
-    return listKind(directory, EntryKind::File, pattern, names);
+    return listKind(directory, EntryKind::File, pattern, platform::Hidden::Skip, names);
 }
 
 Outcome listSubdirectories(const std::string &directory, std::vector<std::string> &names)
 {
-    return listKind(directory, EntryKind::Directory, "*", names);
+    // A game may well live in a hidden folder: "~/.local/share/Steam", "%LOCALAPPDATA%".
+    return listKind(directory, EntryKind::Directory, "*", platform::Hidden::Include, names);
 }
 
 void sortNames(std::vector<std::string> &names)

@@ -59,8 +59,16 @@ std::error_code notAFile();
 // Why an operation failed, as the system says it.
 QString reason(std::error_code error);
 
+// Hides a file from listings where a dot name does not: on Windows.
+void hide(const std::string &path);
+
 // True only when nothing at all is at the path.
 bool isMissing(const std::string &path);
+
+// Whether two paths lead to one file or directory, however each is spelt: through a link or a
+// linked parent, a bind mount; on Windows also a junction, a subst drive or other letter case.
+// Paths that lead nowhere are the same only when they are spelt alike.
+bool sameFile(const std::string &a, const std::string &b);
 
 // What a directory entry is to the lists, links followed.
 enum class EntryKind {

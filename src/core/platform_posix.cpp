@@ -129,6 +129,15 @@ bool isMissing(const std::string &path)
     return ::lstat(path.c_str(), &status) != 0 && errno == ENOENT;
 }
 
+void hide(const std::string &) {}
+
+bool sameFile(const std::string &a, const std::string &b)
+{
+    struct stat x, y;
+    return a == b || (::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 &&
+                      x.st_dev == y.st_dev && x.st_ino == y.st_ino);
+}
+
 std::error_code forEachEntry(const std::string &directory,
                              const std::function<void(std::string_view, EntryKind)> &visit,
                              Hidden hidden)

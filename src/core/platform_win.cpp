@@ -150,6 +150,35 @@ bool isMissing(const std::string &path)
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+void hide(const std::string &path)
+{
+    const DWORD attributes = attributesOf(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        ::SetFileAttributesW(wide(path).c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
+    }
+}
+
+bool sameFile(const std::string &a, const std::string &b)
+{
+    // The volume and the file's number on it; a directory opens only with backup semantics,
+    // and asking what a file is needs no access to its contents.
+    const auto identify = [](const std::string &path, BY_HANDLE_FILE_INFORMATION &info) {
+        const HANDLE handle = ::CreateFileW(
+            wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        const bool known = ::GetFileInformationByHandle(handle, &info);
+        ::CloseHandle(handle);
+        return known;
+    };
+    BY_HANDLE_FILE_INFORMATION x, y;
+    return a == b ||
+           (identify(a, x) && identify(b, y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+            x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow);
+}
+
 std::error_code forEachEntry(const std::string &directory,
                              const std::function<void(std::string_view, EntryKind)> &visit,
                              Hidden hidden)

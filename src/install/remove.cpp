@@ -102,7 +102,7 @@ Outcome List1_Click(Form &form, const Progress &progress)
     if (!failed) {
         form.List1.removeItem(form.List1.selectedIndex());
         form.Command1.setEnabled(true);
-        if (form.Dir1.path() == form.MyDir) {
+        if (platform::sameFile(form.Dir1.path(), form.MyDir)) {
             form.Command1.setEnabled(false);
         }
     }

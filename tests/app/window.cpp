@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window as it opens and closes, "FoldersLoaded.txt" it reads at start-up and writes when
 // it closes, and the keys and clicks its lists take.
+#include "app/startup.h"
 #include "windowdriver.h"
+
+#include <csignal>
 
 class Window : public QObject
 {
@@ -59,28 +62,54 @@ private Q_SLOTS:
         QCOMPARE(fifo ? "" : start.read("FoldersLoaded.txt"), readOnly ? "/g/a\r\n" : "");
     }
 
-    // A start directory that cannot be listed still gives its loaded folders, which closing the
-    // window writes back.
-    void unlistableStartDirectory()
+    // One Kestro per start directory: a second one (started through a link) says so once and
+    // ends, changing and making no file. A lock whose Kestro is gone (a power cut, a kill) is
+    // taken over; it is hidden, and gone at a close. Where none can be made, Kestro goes on.
+    void startLock()
     {
+        TestDir start;
+        makeStart(start);
+        start.write(startLockName); // a power cut's: it names no Kestro
+        start.make(onPosix ? Names{"Here -> ."} : Names{});
+        Messages messages; // children take theirs from it too
+        auto window = openWindow(start);
+        QCOMPARE(listed(*window->File1), (Names{"FoldersLoaded.txt", "Kestro"}));
+        const std::string before = start.state();
+        const auto second = [&] {
+            QDir::setCurrent(start.qpath(onPosix ? "Here" : ""));
+            Form1 second;
+            second.close();
+            return int(!second.refused() ||
+                       !messages.take().startsWith(
+                           u"Cannot start in \"%1\": Kestro already runs there\n\nUse the "_s.arg(
+                               start.qpath())));
+        };
 #ifdef _WIN32
-        QSKIP("POSIX only: permissions that stop a user from listing a folder");
+        QCOMPARE(second(), 0); // on Windows, in this process
 #else
-        TestDir root;
-        root.write("start/FoldersLoaded.txt", "/g/a\r\n/g/b\r\n");
-        fs::permissions(root.path(), fs::perms(0711));
-        fs::permissions(root.path("start"), fs::perms(0311));
-        // The child says 1 when the window reported the folder and listed both.
+        QCOMPARE(inChild(second), 0);
+#endif
+        QCOMPARE(start.state(), before);
+        window.reset();
+        QVERIFY(!fs::exists(fsPath(start.path(startLockName))));
+#ifndef _WIN32
+        // No lock, for a user who may neither write nor list: the loaded folders come all the same.
+        start.write("FoldersLoaded.txt", "/g/a\r\n/g/b\r\n");
+        fs::permissions(start.path(), fs::perms(0311));
         QCOMPARE(inChild([&] {
-                     // Root lists any folder: become a user whom the permissions stop.
-                     (void)(::geteuid() == 0 && ::setuid(65534) == 0);
-                     QDir::setCurrent(root.qpath("start"));
-                     Messages messages;
+                     (void)(::geteuid() == 0 && ::setuid(65534) == 0); // root would pass
                      Form1 window;
                      return int(!messages.take().isEmpty() && window.List1->count() == 2);
                  }),
                  1);
-        fs::permissions(root.path("start"), fs::perms(0755));
+        fs::permissions(start.path(), fs::perms(0700));
+        QCOMPARE(inChild([] {
+                     Form1 killed;
+                     return ::raise(SIGKILL);
+                 }),
+                 -1);
+        QVERIFY(fs::exists(start.path(startLockName)));
+        window = openWindow(start);
 #endif
     }
 

@@ -5,7 +5,7 @@
 
 // The game directory `game` marked by `marker`, and the add-on folders "addons/one",
 // "addons/two" and "plain"; all but "addons/two" have a picture and a text "about <folder>",
-// and so has the start directory. A hidden folder and a link "Link" to "plain" are there too.
+// and so has the start directory. A hidden folder ".h" and a link "Link" to "plain" are there too.
 static void makeTree(const TestDir &start, const std::string &game = "eaw",
                      const std::string &marker = "eaw.ini")
 {
@@ -14,8 +14,8 @@ static void makeTree(const TestDir &start, const std::string &game = "eaw",
         start.write(folder + "/mypic", pictureBytes()); // "/mypic" is in the start directory
         start.write(folder + "/contents.txt", "about " + folder);
     }
-    start.make({game + "/" + marker, "addons/one/1", "addons/two/2", "plain/3", "games/"});
-    start.make(onPosix ? Names{".h/", "Link -> plain"} : Names{});
+    start.make({game + "/" + marker, "addons/one/1", "addons/two/2", "plain/3", "games/", ".h/"});
+    start.make(onPosix ? Names{"Link -> plain"} : Names{});
 }
 
 // The caption of a folder's preview, or of the instructions for none.
@@ -34,12 +34,9 @@ class Browse : public QObject
 private Q_SLOTS:
     void discovery_data()
     {
-        QTest::addColumn<std::string>("game");
-        QTest::addColumn<std::string>("marker");
-        QTest::newRow("below the start directory") << "games/eaw"s
-                                                   << "eaw.ini"s;
-        QTest::newRow("start directory itself") << ""s
-                                                << "Eaw.Ini"s;
+        QTest::addColumn<Names>("place"); // the game directory, and the name of its marker
+        QTest::newRow("below the start directory") << Names{"games/eaw", "eaw.ini"};
+        QTest::newRow("start directory itself") << Names{"", "Eaw.Ini"};
     }
 
     // The first click on the folder that holds the marker makes it the game directory. Load is
@@ -49,18 +46,19 @@ private Q_SLOTS:
     // leaving File1 and the preview; when it cannot read File1's folder again, it says so.
     void discovery()
     {
-        QFETCH(std::string, game);
-        QFETCH(std::string, marker);
+        QFETCH(Names, place);
+        const std::string &game = place[0];
         TestDir start;
-        makeTree(start, game, marker);
+        makeTree(start, game, place[1]);
         Messages messages;
         auto window = openWindow(start);
         const Form &form = window->form;
 
-        // Subfolders by name in any letter case, links too, hidden ones not.
-        Names folders{start.path("addons"), start.path("games"), start.path("plain")};
+        // Subfolders by name in any letter case, links and hidden ones too.
+        Names folders{start.path(".h"), start.path("addons"), start.path("games"),
+                      start.path("plain")};
         if (onPosix) {
-            folders.insert(folders.begin() + 2, start.path("Link"));
+            folders.insert(folders.begin() + 3, start.path("Link"));
         }
         QCOMPARE(listed(*window->Dir1), folders);
         // A click on a directory without the marker shows the instructions, and finds nothing.
@@ -72,7 +70,7 @@ private Q_SLOTS:
         QVERIFY(!form.EAWfound && !window->Frame2->isVisible() && !window->Command1->isEnabled());
 
         if (!game.empty()) {
-            open(*window, start.path("games"));
+            open(*window, start.path(game.substr(0, game.find('/'))));
         }
         click(*window, start.path(game));
         QVERIFY(form.EAWfound && window->Frame2->isVisible() && !window->Command1->isEnabled());
@@ -107,6 +105,41 @@ private Q_SLOTS:
         click(*window, start.path("addons"), Qt::RightButton);
         QVERIFY(messages.take().contains(start.qpath("plain")));
         QCOMPARE(window->Dir1->path(), start.path());
+    }
+
+    // The game or the start directory under another name (a link, a linked parent, a bind mount)
+    // is no add-on: a click leaves Load off. A removal turns Load on in the game directory, whose
+    // files Load then copies onto themselves unchanged, but not in the start directory.
+    void spellings()
+    {
+        POSIX_ONLY("links and mounts");
+#ifndef _WIN32
+        TestDir start;
+        makeStart(start);
+        start.write("EAW/eaw.ini", "ini");
+        start.write("EAW/big", std::string(1 << 20, 'b'));
+        start.make({"a/x", "bound/", "EAW shortcut -> EAW", "Here -> ."});
+        start.write("FoldersLoaded.txt", lines(start, {"a", "a"}));
+        const std::string bound = start.path("bound"), before = start.state("EAW");
+        const bool mounted =
+            ::mount(start.path("EAW").c_str(), bound.c_str(), nullptr, MS_BIND, nullptr) == 0;
+        const auto unmount = qScopeGuard([&] { ::umount2(bound.c_str(), MNT_DETACH); });
+        Messages messages;
+        auto window = openWindow(start, "EAW shortcut");
+        for (const std::string other : {"EAW", mounted ? "bound" : "EAW", "Here"}) {
+            click(*window, start.path(other));
+            QVERIFY2(!window->Command1->isEnabled(), other.c_str());
+        }
+        open(*window, start.path("Here"));
+        clickRow(window->List1, 0);
+        QVERIFY(!window->Command1->isEnabled());
+        open(*window, start.path("Here/EAW"));
+        QVERIFY(!window->Command1->isEnabled());
+        clickRow(window->List1, 0);
+        clickLoad(*window);
+        QCOMPARE(start.state("EAW"), before);
+        QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"Here/EAW"}));
+#endif
     }
 
     void preview_data()

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Listing, name patterns, "FoldersLoaded.txt" and copying, on real files.
-#include "core/directory.h"
+// "FoldersLoaded.txt" and copying, on real files.
 #include "core/filecopy.h"
 #include "core/loadedfolders.h"
 #include "testdir.h"
@@ -11,34 +10,6 @@ class Core : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void patterns_data()
-    {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<Names>("expected");
-        QTest::newRow("*.* takes every file, sorted without regard to case")
-            << u"*.*"_s << Names{"a.txt",   "ab.txt",   "b.TXT", "café.txt", "caf\xE9.txt",
-                                 "EAW.INI", "link.txt", "mypic", "readme"};
-        QTest::newRow("eaw.ini finds EAW.INI") << u"eaw.ini"_s << Names{"EAW.INI"};
-        QTest::newRow("É is é") << u"CAFÉ.TXT"_s << Names{"café.txt"};
-        QTest::newRow(".* takes no extension") << u"README.*"_s << Names{"readme"};
-    }
-
-    // Only what a copy can read like a file is a file: not a folder, a FIFO or a device, which
-    // would hang the copy, nor a hidden file.
-    void patterns()
-    {
-        QFETCH(QString, pattern);
-        QFETCH(Names, expected);
-        POSIX_ONLY("names that are not UTF-8, dot files, FIFOs and links");
-        TestDir dir;
-        dir.make({"EAW.INI", "readme", "a.txt", "b.TXT", "ab.txt", "mypic", "café.txt",
-                  "caf\xE9.txt", ".h.txt", "folder.txt/", "fifo.txt|", "link.txt -> .h.txt",
-                  "broken.txt -> nowhere", "dev.txt -> /dev/null"});
-        Names names{"stale"};
-        QVERIFY(!listFiles(dir.path(), pattern.toStdString(), names));
-        QCOMPARE(names, expected);
-    }
-
     // Lines end at CR LF or a lone CR; a lone LF stays, and so does what is not UTF-8. Written
     // back with CR LF after each line over the old file, whole.
     void listFile()

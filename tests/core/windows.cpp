@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What only Kestro for Windows meets: file attributes, letter case beyond ASCII, drive roots,
 // the ANSI code page of "FoldersLoaded.txt", and game files that other programs hold open.
+#include "app/startup.h"
 #include "core/filecopy.h"
 #include "core/loadedfolders.h"
 #include "core/textfile.h"
@@ -26,24 +27,29 @@ class Windows : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Hidden and system files are never listed, copied or deleted. A read-only game file is
-    // neither replaced by Load nor deleted by a removal; "é.txt" is the game's "É.TXT".
+    // Hidden and system files are never listed, copied or deleted; hidden and system folders
+    // are listed. A read-only game file is neither replaced by Load nor deleted by a removal;
+    // "é.txt" is the game's "É.TXT".
     void attributesAndCase()
     {
         Messages messages;
         TestDir start;
         makeStart(start);
-        start.make({"EAW/eaw.ini", "a/ok.txt", "a/h.txt", "a/s.txt"});
+        start.make({"EAW/eaw.ini", "a/ok.txt", "a/h.txt", "a/s.txt", "h/", "s/"});
         start.write("a/ro.txt", "new");
         start.write("b/é.txt", "new");
         start.write("EAW/ro.txt", "old");
         start.write("EAW/É.TXT", "old");
         start.write("EAW/h.txt", "hidden");
         start.write("EAW/s.txt", "system");
-        setAttributes(start, {"a/h.txt", "EAW/h.txt"}, FILE_ATTRIBUTE_HIDDEN);
-        setAttributes(start, {"a/s.txt", "EAW/s.txt"}, FILE_ATTRIBUTE_SYSTEM);
+        setAttributes(start, {"a/h.txt", "EAW/h.txt", "h"}, FILE_ATTRIBUTE_HIDDEN);
+        setAttributes(start, {"a/s.txt", "EAW/s.txt", "s"}, FILE_ATTRIBUTE_SYSTEM);
         setAttributes(start, {"EAW/ro.txt"}, FILE_ATTRIBUTE_READONLY);
         auto window = openWindow(start, "EAW");
+        const DWORD lock = ::GetFileAttributesW(wide(start.path(startLockName)).c_str());
+        QVERIFY(lock != INVALID_FILE_ATTRIBUTES && (lock & FILE_ATTRIBUTE_HIDDEN));
+        QCOMPARE(listed(*window->Dir1), (Names{start.path("a"), start.path("b"), start.path("EAW"),
+                                               start.path("h"), start.path("s")}));
 
         click(*window, start.path("b"));
         clickLoad(*window);
@@ -69,6 +75,7 @@ private Q_SLOTS:
     }
 
     // At a drive's root a file's path has a doubled separator, and works; a folder's does not.
+    // A drive or letter case of its own is another spelling of a folder.
     void driveRoot()
     {
         const std::string root = "C:\\";
@@ -77,6 +84,12 @@ private Q_SLOTS:
         QCOMPARE(doubled, "C:\\\\" + name);
         TestDir dir;
         dir.write("copy.txt", "old");
+        QVERIFY(platform::sameFile(dir.path(), dir.qpath().toLower().toStdString()));
+        QVERIFY(!platform::sameFile(dir.path(), dir.path("copy.txt")));
+        if (::DefineDosDeviceW(0, L"Q:", wide(dir.path()).c_str())) {
+            QVERIFY(platform::sameFile(dir.path(), "Q:\\"));
+            ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Q:", nullptr);
+        }
         if (Outcome failed = installFile(dir.path("copy.txt"), doubled)) {
             QSKIP(qPrintable(u"no drive root to write in: "_s + failed->message()));
         }

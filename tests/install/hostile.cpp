@@ -3,8 +3,6 @@
 // them: each ends right, or with a message naming the path and the reason, and nothing is lost.
 #include "windowdriver.h"
 
-#include <QScopeGuard>
-
 namespace {
 
 struct Tree
