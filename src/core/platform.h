@@ -4,7 +4,8 @@
 // What differs between the platforms Kestro runs on: paths and their separator, which
 // directory entries are hidden, the file operations themselves and their failures, the
 // encoding of "FoldersLoaded.txt". Everything else works on byte-exact names: the bytes the
-// system gives on POSIX, UTF-8 on Windows.
+// system gives on POSIX; on Windows UTF-8, in which a lone surrogate, which NTFS allows in a name,
+// keeps its three-byte form (WTF-8).
 
 #include <cstddef>
 #include <cstdint>
@@ -35,7 +36,8 @@ std::string join(std::string_view directory, std::string_view name);
 // The directory and the name of a path as join() builds it; "." is the directory of a bare name.
 std::pair<std::string, std::string> splitPath(const std::string &path);
 
-// The length of the root a full path starts with: "/", or "C:\" on Windows.
+// The length of the root a full path starts with: "/", or on Windows "C:\", "\\server\share\",
+// "\\?\C:\" or "\\?\UNC\server\share\".
 std::size_t rootLength(std::string_view path);
 
 // The process's current directory.
@@ -45,7 +47,7 @@ std::error_code currentDirectory(std::string &path);
 // mapped on its own, so a name keeps its length in characters.
 std::string upper(std::string_view name);
 
-// A name or path as text to show; invalid bytes become U+FFFD.
+// A name or path as text to show; invalid bytes and lone surrogates become U+FFFD.
 QString display(std::string_view name);
 
 // A path as a line of "FoldersLoaded.txt", which is in the system's 8-bit code page: nothing

@@ -1,18 +1,58 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What only Kestro for Windows meets: file attributes, letter case beyond ASCII, drive roots,
-// the ANSI code page of "FoldersLoaded.txt", and game files that other programs hold open.
+// long paths and names the system would change, the ANSI code page of "FoldersLoaded.txt", and
+// game files that other programs hold open.
 #include "core/filecopy.h"
 #include "core/loadedfolders.h"
+#include "core/platform_win.h"
 #include "core/textfile.h"
 #include "widgets/dirlistbox.h"
 #include "widgets/form.h"
 #include "windowdriver.h"
+
+#include <QScopeGuard>
 
 #include <windows.h>
 
 static std::wstring wide(const std::string &path)
 {
     return QString::fromStdString(path).toStdWString();
+}
+
+// A full path as the system takes it whole: of any length, with names ending in a dot or a space.
+static std::wstring exact(const std::string &path)
+{
+    return L"\\\\?\\" + wide(path);
+}
+
+static void writeExact(const std::wstring &path, const std::string &bytes)
+{
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    DWORD done = 0;
+    QVERIFY(::WriteFile(file, bytes.data(), DWORD(bytes.size()), &done, nullptr));
+    ::CloseHandle(file);
+}
+
+// Each file of a folder as "name=bytes", sorted, read through the path's "\\?\" form.
+static Names contents(const std::string &folder)
+{
+    Names found;
+    WIN32_FIND_DATAW data;
+    const HANDLE find = ::FindFirstFileW((exact(folder) + L"\\*").c_str(), &data);
+    do {
+        const HANDLE file = ::CreateFileW((exact(folder) + L"\\" + data.cFileName).c_str(),
+                                          GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        char bytes[100];
+        DWORD got = 0;
+        if (file != INVALID_HANDLE_VALUE && ::ReadFile(file, bytes, sizeof bytes, &got, nullptr)) {
+            found.push_back(platform::narrow(data.cFileName) + "=" + std::string(bytes, got));
+        }
+        ::CloseHandle(file);
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+    std::ranges::sort(found);
+    return found;
 }
 
 static void setAttributes(const TestDir &dir, const Names &names, DWORD attributes)
@@ -118,6 +158,76 @@ private Q_SLOTS:
         clickLoad(*window);
         QVERIFY(messages.take().contains(u"cannot keep"_s));
         QCOMPARE(start.names("EAW"), Names{"eaw.ini"});
+    }
+
+    // A game folder 300 characters deep, and names that end in a dot or a space, which the system
+    // would otherwise take for other files: "readme.txt." is loaded and removed beside the game's
+    // own "readme.txt".
+    void longPathsAndOddNames()
+    {
+        Messages messages;
+        TestDir start;
+        makeStart(start);
+        const std::string deep = "EAW/" + std::string(130, 'g'),
+                          game = deep + "/" + std::string(130, 'h');
+        for (const std::string &folder : {"EAW"s, deep, game, "a"s}) {
+            QVERIFY(::CreateDirectoryW(exact(start.path(folder)).c_str(), nullptr));
+        }
+        // Brought back within the reach of the test's own tools, which clear the folder.
+        const auto clearable = qScopeGuard([&] {
+            ::DeleteFileW(exact(start.path("a/readme.txt.")).c_str());
+            ::DeleteFileW(exact(start.path("a/b ")).c_str());
+            ::MoveFileW(exact(start.path(deep)).c_str(), exact(start.path("EAW/g")).c_str());
+        });
+        writeExact(exact(start.path(game + "/eaw.ini")), "");
+        for (const std::string name : {"readme.txt", "b"}) {
+            writeExact(exact(start.path(game + "/" + name)), "game's");
+        }
+        for (const std::string name : {"readme.txt.", "b ", "c"}) {
+            writeExact(exact(start.path("a/" + name)), "add-on's");
+        }
+        auto window = openWindow(start);
+        open(*window, start.path("EAW"));
+        open(*window, start.path(deep));
+        click(*window, start.path(game));
+        open(*window, start.path());
+        click(*window, start.path("a"));
+        clickLoad(*window);
+        QCOMPARE(messages.take(), QString());
+        QCOMPARE(contents(start.path(game)),
+                 (Names{"b =add-on's", "b=game's", "c=add-on's", "eaw.ini=", "readme.txt.=add-on's",
+                        "readme.txt=game's"}));
+        clickRow(window->List1, 0);
+        QCOMPARE(messages.take(), QString());
+        QCOMPARE(contents(start.path(game)), (Names{"b=game's", "eaw.ini=", "readme.txt=game's"}));
+    }
+
+    // A name that is not valid UTF-16, which NTFS allows, is loaded and removed as itself, never
+    // as the game's "a\uFFFD".
+    void loneSurrogate()
+    {
+        Messages messages;
+        TestDir start;
+        makeStart(start);
+        start.make({"EAW/eaw.ini", "a/"});
+        start.write("EAW/a\uFFFD", "game's");
+        const std::wstring lone = exact(start.path("a")) + L"\\a\xD800";
+        if (HANDLE file =
+                ::CreateFileW(lone.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+            file == INVALID_HANDLE_VALUE) {
+            QSKIP("this system keeps no lone surrogate in a name (Wine does not)");
+        } else {
+            ::CloseHandle(file);
+        }
+        auto window = openWindow(start, "EAW");
+        click(*window, start.path("a"));
+        clickLoad(*window);
+        QCOMPARE(messages.take(), QString());
+        QCOMPARE(contents(start.path("EAW")),
+                 (Names{"a\xED\xA0\x80=", "a\uFFFD=game's", "eaw.ini="}));
+        clickRow(window->List1, 0);
+        QCOMPARE(messages.take(), QString());
+        QCOMPARE(contents(start.path("EAW")), (Names{"a\uFFFD=game's", "eaw.ini="}));
     }
 
     // A game file another program holds open is reported and stays whole; nothing is left over.
