@@ -53,7 +53,8 @@ QString display(std::string_view name);
 // A path as a line of "FoldersLoaded.txt", which is in the system's 8-bit code page: nothing
 // when the code page cannot hold it.
 std::optional<std::string> listLine(std::string_view path);
-// The path a line of that file holds.
+// The path a line of that file holds. A byte that starts no character of the code page is kept,
+// so that listLine() gives back the line as it was read.
 std::string listPath(std::string_view line);
 
 // The failure of something other than a regular file where a file is expected.

@@ -15,6 +15,10 @@ namespace platform {
 
 namespace {
 
+// A byte of "FoldersLoaded.txt" that starts no character of the code page is kept as this lone
+// surrogate plus the byte, which listLine() turns back into the byte.
+constexpr wchar_t escapedByte = 0xDC00;
+
 // WTF-8 to UTF-16: the three-byte form of a surrogate gives that surrogate; a byte that is not
 // UTF-8 gives U+FFFD.
 std::wstring utf16(std::string_view text)
@@ -64,6 +68,29 @@ std::wstring withoutPrefix(std::wstring_view path)
         return std::wstring(path.substr(4));
     }
     return std::wstring(path);
+}
+
+std::optional<std::wstring> decoded(std::string_view bytes)
+{
+    const int size = ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(),
+                                           int(bytes.size()), nullptr, 0);
+    if (size == 0) {
+        return bytes.empty() ? std::optional(std::wstring()) : std::nullopt;
+    }
+    std::wstring text(std::size_t(size), L'\0');
+    ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, bytes.data(), int(bytes.size()),
+                          text.data(), size);
+    return text;
+}
+
+std::string encoded(std::wstring_view text)
+{
+    const int size = ::WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string bytes(std::size_t(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), bytes.data(), size, nullptr,
+                          nullptr);
+    return bytes;
 }
 
 } // namespace
@@ -182,22 +209,26 @@ QString display(std::string_view name)
 
 std::optional<std::string> listLine(std::string_view path)
 {
-    if (::GetACP() == CP_UTF8) {
-        return std::string(path);
-    }
     const std::wstring text = utf16(path);
-    if (text.empty()) {
-        return std::string();
+    const auto isEscaped = [&](std::size_t i) {
+        return (text[i] & 0xFF00) == escapedByte && !(i > 0 && IS_HIGH_SURROGATE(text[i - 1]));
+    };
+    std::string line;
+    for (std::size_t i = 0; i < text.size();) {
+        if (isEscaped(i)) {
+            line += char(text[i++] - escapedByte);
+            continue;
+        }
+        std::size_t end = i + 1;
+        while (end < text.size() && !isEscaped(end)) {
+            ++end;
+        }
+        line += encoded(std::wstring_view(text).substr(i, end - i));
+        i = end;
     }
-    // No "best fit": a letter the code page lacks must not turn into a look-alike, which
-    // would name another folder.
-    BOOL lossy = FALSE;
-    const int size = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
-                                           int(text.size()), nullptr, 0, nullptr, &lossy);
-    std::string line(std::size_t(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), int(text.size()), line.data(),
-                          size, nullptr, &lossy);
-    if (size == 0 || lossy) {
+    // The code page may lack a letter, or have only a look-alike of it: a line that does not
+    // read back as the path would name another folder.
+    if (listPath(line) != path) {
         return std::nullopt;
     }
     return line;
@@ -205,12 +236,25 @@ std::optional<std::string> listLine(std::string_view path)
 
 std::string listPath(std::string_view line)
 {
-    if (line.empty()) {
-        return {};
+    if (std::optional<std::wstring> text = decoded(line)) {
+        return narrow(*text);
     }
-    const int size = ::MultiByteToWideChar(CP_ACP, 0, line.data(), int(line.size()), nullptr, 0);
-    std::wstring text(std::size_t(size), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, line.data(), int(line.size()), text.data(), size);
+    // Character by character, each the shortest run of bytes that decodes; a byte that starts
+    // none is kept.
+    std::wstring text;
+    for (std::size_t i = 0; i < line.size();) {
+        std::optional<std::wstring> character;
+        std::size_t length = 0;
+        while (!character && length < std::min<std::size_t>(4, line.size() - i)) {
+            character = decoded(line.substr(i, ++length));
+        }
+        if (character) {
+            text += *character;
+            i += length;
+        } else {
+            text += wchar_t(escapedByte + static_cast<unsigned char>(line[i++]));
+        }
+    }
     return narrow(text);
 }
 

@@ -134,27 +134,34 @@ private Q_SLOTS:
         QVERIFY(list.entry(0)[3] != '\\');
     }
 
-    // A list written in the system's code page, accented names included, is read as those names
-    // and written back byte for byte; Load refuses a folder the code page cannot spell.
+    // A list written in the system's code page, accented or Japanese names included, is read as
+    // those names and written back byte for byte, with the bytes that spell nothing in it; Load
+    // refuses a folder the code page cannot spell. Run in code pages 1252 and 932 (Japanese).
     void codePage()
     {
         Messages messages;
         TestDir start;
         makeStart(start);
-        start.make({"EAW/eaw.ini", "\u65e5\u672c/a.txt"});
+        start.make({"EAW/eaw.ini", "\ud55c/a.txt"});
         const std::string accented = "C:\\Caf\xe9\\Cr\xe8me";
-        start.write("FoldersLoaded.txt", accented + "\r\n");
+        const std::string japanese = "C:\\\x93\xfa\x96\x7b\\\x95\x5c"; // "C:\日本\表" in 932
+        const std::string list = accented + "\r\n" + japanese + "\r\nC:\\\x81 \xff\r\n";
+        start.write("FoldersLoaded.txt", list);
         std::vector<std::string> folders;
         QVERIFY(!readLoadedFolders(start.path("FoldersLoaded.txt"), folders));
-        QCOMPARE(folders, Names{QString::fromLocal8Bit(accented).toStdString()});
+        QCOMPARE(folders[0], QString::fromLocal8Bit(accented).toStdString());
+        if (qEnvironmentVariable("LANG").startsWith(u"ja"_s)) {
+            QCOMPARE(::GetACP(), 932u);
+            QCOMPARE(folders[1], "C:\\\u65e5\u672c\\\u8868");
+        }
         QVERIFY(!writeLoadedFolders(start.path("FoldersLoaded.txt"), folders));
-        QCOMPARE(start.read("FoldersLoaded.txt"), accented + "\r\n");
+        QCOMPARE(start.read("FoldersLoaded.txt"), list);
 
         if (::GetACP() == CP_UTF8) {
             QSKIP("this system's code page spells every name");
         }
         auto window = openWindow(start, "EAW");
-        click(*window, start.path("\u65e5\u672c"));
+        click(*window, start.path("\ud55c"));
         clickLoad(*window);
         QVERIFY(messages.take().contains(u"cannot keep"_s));
         QCOMPARE(start.names("EAW"), Names{"eaw.ini"});
