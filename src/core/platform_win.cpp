@@ -27,6 +27,23 @@ DWORD attributesOf(const std::string &path)
     return ::GetFileAttributesW(wide(path).c_str());
 }
 
+// What a link leads to: Other when it leads nowhere, or to a device or a pipe.
+EntryKind followed(const std::string &path)
+{
+    File target;
+    target.reset(reinterpret_cast<std::intptr_t>(
+        ::CreateFileW(wide(path).c_str(), FILE_READ_ATTRIBUTES,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (native(target) == INVALID_HANDLE_VALUE || ::GetFileType(native(target)) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(native(target), &info)) {
+        return EntryKind::Other;
+    }
+    return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Directory
+                                                              : EntryKind::File;
+}
+
 // Stops hiding a temporary file, and sets its modification time when one is given.
 std::error_code unhide(const File &file, const FILETIME *modified)
 {
@@ -98,13 +115,9 @@ std::error_code forEachEntry(const std::string &directory,
         }
         const std::string utf8 = narrow(data.cFileName);
         // A link counts as what it leads to.
-        const DWORD kind = (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-                               ? attributesOf(join(directory, utf8))
-                               : attributes;
-        visit(utf8, kind == INVALID_FILE_ATTRIBUTES          ? EntryKind::Other
-                    : (kind & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EntryKind::Directory
-                    : (kind & FILE_ATTRIBUTE_DEVICE) != 0    ? EntryKind::Other
-                                                             : EntryKind::File);
+        visit(utf8, (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? followed(join(directory, utf8))
+                    : (attributes & FILE_ATTRIBUTE_DIRECTORY)   ? EntryKind::Directory
+                                                                : EntryKind::File);
     } while (::FindNextFileW(find, &data));
     const DWORD error = ::GetLastError();
     ::FindClose(find);
@@ -306,8 +319,4 @@ void removeAbandoned(const Folder &folder, const std::string &name)
     ::DeleteFileW(wide(join(folder.path(), name)).c_str());
 }
 
-std::error_code resolveLink(std::string &)
-{
-    return {};
-}
 } // namespace platform

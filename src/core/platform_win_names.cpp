@@ -193,6 +193,34 @@ std::error_code currentDirectory(std::string &path)
     return {};
 }
 
+std::error_code resolveLink(std::string &path)
+{
+    const DWORD attributes = ::GetFileAttributesW(wide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        return {};
+    }
+    // The file the link leads to, as the system names it once every link is followed.
+    const HANDLE target =
+        ::CreateFileW(wide(path).c_str(), FILE_READ_ATTRIBUTES,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (target == INVALID_HANDLE_VALUE) {
+        return {int(::GetLastError()), std::system_category()};
+    }
+    std::wstring buffer(32768, L'\0');
+    const DWORD length =
+        ::GetFinalPathNameByHandleW(target, buffer.data(), DWORD(buffer.size()), 0);
+    const std::error_code error =
+        length == 0 || length >= buffer.size()
+            ? std::error_code(int(::GetLastError()), std::system_category())
+            : std::error_code();
+    ::CloseHandle(target);
+    if (!error) {
+        path = narrow(withoutPrefix(std::wstring_view(buffer).substr(0, length)));
+    }
+    return error;
+}
+
 QString display(std::string_view name)
 {
     // A lone surrogate, of a name or of a byte of the list file, shows as U+FFFD.

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What only Kestro for Windows meets: file attributes, letter case beyond ASCII, drive roots,
-// long paths and names the system would change, the ANSI code page of "FoldersLoaded.txt", and
-// game files that other programs hold open.
+// long paths and names the system would change, links, the ANSI code page of "FoldersLoaded.txt",
+// and game files that other programs hold open.
+#include "core/directory.h"
 #include "core/filecopy.h"
 #include "core/loadedfolders.h"
 #include "core/platform_win.h"
@@ -235,6 +236,37 @@ private Q_SLOTS:
         clickRow(window->List1, 0);
         QCOMPARE(messages.take(), QString());
         QCOMPARE(contents(start.path("EAW")), (Names{"a\uFFFD=game's", "eaw.ini="}));
+    }
+
+    // A link counts as what it leads to, and one that leads nowhere is no entry. The list kept
+    // elsewhere through a link is saved there, and the link stays.
+    void links()
+    {
+        TestDir dir;
+        dir.make({"a/file", "elsewhere/list"});
+        const auto link = [&](const std::string &name, const std::string &target, DWORD flags) {
+            return ::CreateSymbolicLinkW(wide(dir.path(name)).c_str(),
+                                         wide(dir.path(target)).c_str(),
+                                         flags | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) &&
+                   ::GetFileAttributesW(wide(dir.path(name)).c_str()) != INVALID_FILE_ATTRIBUTES;
+        };
+        if (!link("a/to file", "a/file", 0)) {
+            QSKIP("this system makes no links: Wine does not, Windows only for an administrator "
+                  "or in developer mode");
+        }
+        QVERIFY(link("a/to nothing", "a/gone", 0));
+        QVERIFY(link("a/to no folder", "gone", SYMBOLIC_LINK_FLAG_DIRECTORY));
+        QVERIFY(link("a/to folder", "elsewhere", SYMBOLIC_LINK_FLAG_DIRECTORY));
+        QVERIFY(link("FoldersLoaded.txt", "elsewhere/list", 0));
+        Names names;
+        QVERIFY(!listFiles(dir.path("a"), "*.*", names));
+        QCOMPARE(names, (Names{"file", "to file"}));
+        QVERIFY(!listSubdirectories(dir.path("a"), names));
+        QCOMPARE(names, Names{"to folder"});
+        QVERIFY(!writeLoadedFolders(dir.path("FoldersLoaded.txt"), {"C:\\g"}));
+        QCOMPARE(dir.read("elsewhere/list"), "C:\\g\r\n");
+        QVERIFY(::GetFileAttributesW(wide(dir.path("FoldersLoaded.txt")).c_str()) &
+                FILE_ATTRIBUTE_REPARSE_POINT);
     }
 
     // A game file another program holds open is reported and stays whole; nothing is left over.
