@@ -107,8 +107,9 @@ std::error_code openRegularFile(const std::string &path, File &file);
 std::error_code read(const File &file, char *buffer, std::size_t size, std::size_t &got);
 std::error_code write(const File &file, std::string_view bytes);
 
-// A directory whose files are worked on by name, held open where the system allows, so that
-// every name refers to the same directory even if its path changes meanwhile.
+// A directory whose files are worked on by name, held open so that every name refers to the same
+// directory: on POSIX even if its path changes meanwhile; on Windows, where files are worked on
+// by path, nobody may rename or delete the directory meanwhile.
 class Folder final
 {
 public:

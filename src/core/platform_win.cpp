@@ -68,6 +68,10 @@ QString reason(std::error_code error)
     if (error == notAFile()) {
         return QCoreApplication::translate("Kestro", "it is not a file");
     }
+    // Kestro's own refusal of a read-only file is worded as the system's refusals are.
+    if (error == std::errc::permission_denied) {
+        error = {ERROR_ACCESS_DENIED, std::system_category()};
+    }
     if (error.category() != std::system_category()) {
         return QString::fromLocal8Bit(error.message());
     }
@@ -188,18 +192,41 @@ std::error_code write(const File &file, std::string_view bytes)
 
 Folder::Folder(const std::string &path) : path_(path)
 {
-    const DWORD attributes = attributesOf(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
+    // Shared for reading and writing but not for deleting: nobody renames or deletes the folder
+    // while Kestro works in it, so that each name refers to the same directory. Its files are
+    // still created, renamed and deleted by everyone.
+    const HANDLE handle =
+        ::CreateFileW(wide(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (handle == INVALID_HANDLE_VALUE) {
         error_ = lastError();
-    } else if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    } else if (!::GetFileInformationByHandle(handle, &info)) {
+        error_ = lastError();
+    } else if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         error_ = {ERROR_DIRECTORY, std::system_category()};
+    } else {
+        handle_ = reinterpret_cast<std::intptr_t>(handle);
+        return;
+    }
+    if (handle != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(handle);
     }
 }
 
-Folder::~Folder() = default;
+Folder::~Folder()
+{
+    if (handle_ != -1) {
+        ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    }
+}
 
 std::error_code openSource(const Folder &folder, const std::string &name, File &file)
 {
+    if (folder.error()) {
+        return folder.error();
+    }
     return openRegularFile(join(folder.path(), name), file);
 }
 
@@ -221,6 +248,9 @@ std::error_code cannotReplace(const Folder &folder, const std::string &name)
 std::error_code createTemporary(const Folder &folder, std::string_view prefix, File &file,
                                 std::string &name)
 {
+    if (folder.error()) {
+        return folder.error();
+    }
     static unsigned counter = 0;
     for (;;) {
         // "<prefix><process>-<count>": a name no other process and no earlier file of this
@@ -306,6 +336,9 @@ void sync(const Folder &) {}
 
 std::error_code remove(const Folder &folder, const std::string &name)
 {
+    if (folder.error()) {
+        return folder.error();
+    }
     if (!::DeleteFileW(wide(join(folder.path(), name)).c_str()) &&
         ::GetLastError() != ERROR_FILE_NOT_FOUND) {
         return lastError();

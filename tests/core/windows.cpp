@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What only Kestro for Windows meets: file attributes, letter case beyond ASCII, drive roots,
 // long paths and names the system would change, links, the ANSI code page of "FoldersLoaded.txt",
-// and game files that other programs hold open.
+// and game files and folders that are held open.
 #include "core/directory.h"
 #include "core/filecopy.h"
 #include "core/loadedfolders.h"
@@ -93,7 +93,7 @@ private Q_SLOTS:
         QCOMPARE(listed(*window->File1), (Names{"ok.txt", "ro.txt"}));
         clickLoad(*window);
         QCOMPARE(messages.take(),
-                 u"Cannot copy to \"%1\": Permission denied"_s.arg(start.qpath("EAW/ro.txt")));
+                 u"Cannot copy to \"%1\": %2"_s.arg(start.qpath("EAW/ro.txt"), accessDenied()));
         QCOMPARE(start.read("EAW/ro.txt"), "old");
         QCOMPARE(start.names("EAW"),
                  (Names{"eaw.ini", "h.txt", "ok.txt", "ro.txt", "s.txt", "É.TXT"}));
@@ -101,7 +101,7 @@ private Q_SLOTS:
         window->List1->addItem(start.path("a"));
         clickRow(window->List1, 1);
         QCOMPARE(messages.take(),
-                 u"Cannot delete \"%1\": Permission denied"_s.arg(start.qpath("EAW/ro.txt")));
+                 u"Cannot delete \"%1\": %2"_s.arg(start.qpath("EAW/ro.txt"), accessDenied()));
         clickRow(window->List1, 0);
         QCOMPARE(start.read("EAW/h.txt") + start.read("EAW/s.txt") + start.read("EAW/ro.txt"),
                  "hiddensystemold");
@@ -267,6 +267,29 @@ private Q_SLOTS:
         QCOMPARE(dir.read("elsewhere/list"), "C:\\g\r\n");
         QVERIFY(::GetFileAttributesW(wide(dir.path("FoldersLoaded.txt")).c_str()) &
                 FILE_ATTRIBUTE_REPARSE_POINT);
+    }
+
+    // Nobody renames or deletes a folder while Kestro works in it, though its files are worked on
+    // as ever; every operation in what is no folder fails as the folder did.
+    void heldFolder()
+    {
+        TestDir dir;
+        dir.make({"game/a", "game/b"});
+        const auto move = [&] {
+            return ::MoveFileW(wide(dir.path("game")).c_str(), wide(dir.path("moved")).c_str());
+        };
+        {
+            const platform::Folder game(dir.path("game")), notFolder(dir.path("game/b"));
+            QVERIFY(!move());
+            QVERIFY(!platform::remove(game, "a"));
+            QVERIFY(notFolder.error());
+            platform::File file;
+            std::string name;
+            QCOMPARE(platform::remove(notFolder, "a"), notFolder.error());
+            QCOMPARE(platform::openSource(notFolder, "a", file), notFolder.error());
+            QCOMPARE(platform::createTemporary(notFolder, ".t-", file, name), notFolder.error());
+        }
+        QVERIFY(move());
     }
 
     // A game file another program holds open is reported and stays whole; nothing is left over.
