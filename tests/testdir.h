@@ -64,6 +64,16 @@ inline constexpr bool onPosix = false;
 inline constexpr bool onPosix = true;
 #endif
 
+// How the system words a refusal, as Kestro's own refusals of read-only files do too.
+inline QString accessDenied()
+{
+#ifdef _WIN32
+    return platform::reason({ERROR_ACCESS_DENIED, std::system_category()});
+#else
+    return u"Permission denied"_s;
+#endif
+}
+
 // A FIFO or a link, as TestDir::write makes them.
 inline bool isFifoOrLink(const std::string &name)
 {

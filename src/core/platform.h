@@ -4,7 +4,8 @@
 // What differs between the platforms Kestro runs on: paths and their separator, which
 // directory entries are hidden, the file operations themselves and their failures, the
 // encoding of "FoldersLoaded.txt". Everything else works on byte-exact names: the bytes the
-// system gives on POSIX, UTF-8 on Windows.
+// system gives on POSIX; on Windows UTF-8, in which a lone surrogate, which NTFS allows in a name,
+// keeps its three-byte form (WTF-8).
 
 #include <cstddef>
 #include <cstdint>
@@ -35,7 +36,8 @@ std::string join(std::string_view directory, std::string_view name);
 // The directory and the name of a path as join() builds it; "." is the directory of a bare name.
 std::pair<std::string, std::string> splitPath(const std::string &path);
 
-// The length of the root a full path starts with: "/", or "C:\" on Windows.
+// The length of the root a full path starts with: "/", or on Windows "C:\", "\\server\share\",
+// "\\?\C:\" or "\\?\UNC\server\share\".
 std::size_t rootLength(std::string_view path);
 
 // The process's current directory.
@@ -45,13 +47,14 @@ std::error_code currentDirectory(std::string &path);
 // mapped on its own, so a name keeps its length in characters.
 std::string upper(std::string_view name);
 
-// A name or path as text to show; invalid bytes become U+FFFD.
+// A name or path as text to show; invalid bytes and lone surrogates become U+FFFD.
 QString display(std::string_view name);
 
 // A path as a line of "FoldersLoaded.txt", which is in the system's 8-bit code page: nothing
 // when the code page cannot hold it.
 std::optional<std::string> listLine(std::string_view path);
-// The path a line of that file holds.
+// The path a line of that file holds. A byte that starts no character of the code page is kept,
+// so that listLine() gives back the line as it was read.
 std::string listPath(std::string_view line);
 
 // The failure of something other than a regular file where a file is expected.
@@ -112,8 +115,9 @@ std::error_code openRegularFile(const std::string &path, File &file);
 std::error_code read(const File &file, char *buffer, std::size_t size, std::size_t &got);
 std::error_code write(const File &file, std::string_view bytes);
 
-// A directory whose files are worked on by name, held open where the system allows, so that
-// every name refers to the same directory even if its path changes meanwhile.
+// A directory whose files are worked on by name, held open so that every name refers to the same
+// directory: on POSIX even if its path changes meanwhile; on Windows, where files are worked on
+// by path, nobody may rename or delete the directory meanwhile.
 class Folder final
 {
 public:

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Windows: names are UTF-8 inside Kestro and UTF-16 to the system.
+// Windows: files, folders and failures, through Win32.
+#include "core/platform_win.h"
 #include "core/platform.h"
 
 #include <QCoreApplication>
@@ -16,16 +17,6 @@ std::error_code lastError()
     return {int(::GetLastError()), std::system_category()};
 }
 
-std::wstring wide(std::string_view utf8)
-{
-    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())).toStdWString();
-}
-
-std::string narrow(const wchar_t *text)
-{
-    return QString::fromWCharArray(text).toStdString();
-}
-
 HANDLE native(const File &file)
 {
     return reinterpret_cast<HANDLE>(file.handle());
@@ -34,6 +25,23 @@ HANDLE native(const File &file)
 DWORD attributesOf(const std::string &path)
 {
     return ::GetFileAttributesW(wide(path).c_str());
+}
+
+// What a link leads to: Other when it leads nowhere, or to a device or a pipe.
+EntryKind followed(const std::string &path)
+{
+    File target;
+    target.reset(reinterpret_cast<std::intptr_t>(
+        ::CreateFileW(wide(path).c_str(), FILE_READ_ATTRIBUTES,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (native(target) == INVALID_HANDLE_VALUE || ::GetFileType(native(target)) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(native(target), &info)) {
+        return EntryKind::Other;
+    }
+    return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Directory
+                                                              : EntryKind::File;
 }
 
 // Stops hiding a temporary file, and sets its modification time when one is given.
@@ -55,75 +63,14 @@ std::error_code unhide(const File &file, const FILETIME *modified)
 
 void failWritesPastSizeLimit() {}
 
-std::size_t rootLength(std::string_view path)
-{
-    if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') {
-        return 3;
-    }
-    if (path.starts_with("\\\\")) {
-        // "\\server\share\"
-        const std::size_t share = path.find('\\', 2);
-        const std::size_t end =
-            share == std::string_view::npos ? share : path.find('\\', share + 1);
-        return end == std::string_view::npos ? path.size() : end + 1;
-    }
-    return path.starts_with('\\') ? 1 : 0;
-}
-
-std::error_code currentDirectory(std::string &path)
-{
-    wchar_t buffer[32768];
-    const DWORD length = ::GetCurrentDirectoryW(DWORD(std::size(buffer)), buffer);
-    if (length == 0 || length >= std::size(buffer)) {
-        return lastError();
-    }
-    path = narrow(buffer);
-    return {};
-}
-
-QString display(std::string_view name)
-{
-    return QString::fromUtf8(name.data(), qsizetype(name.size()));
-}
-
-std::optional<std::string> listLine(std::string_view path)
-{
-    if (::GetACP() == CP_UTF8) {
-        return std::string(path);
-    }
-    const std::wstring text = wide(path);
-    if (text.empty()) {
-        return std::string();
-    }
-    // No "best fit": a letter the code page lacks must not turn into a look-alike, which
-    // would name another folder.
-    BOOL lossy = FALSE;
-    const int size = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
-                                           int(text.size()), nullptr, 0, nullptr, &lossy);
-    std::string line(std::size_t(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), int(text.size()), line.data(),
-                          size, nullptr, &lossy);
-    if (size == 0 || lossy) {
-        return std::nullopt;
-    }
-    return line;
-}
-
-std::string listPath(std::string_view line)
-{
-    if (line.empty()) {
-        return {};
-    }
-    const int size = ::MultiByteToWideChar(CP_ACP, 0, line.data(), int(line.size()), nullptr, 0);
-    std::wstring text(std::size_t(size), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, line.data(), int(line.size()), text.data(), size);
-    return QString::fromStdWString(text).toStdString();
-}
-
 QString reason(std::error_code error)
 {
     if (error == notAFile()) {
         return QCoreApplication::translate("Kestro", "it is not a file");
+    }
+    // Kestro's own refusal of a read-only file is worded as the system's refusals are.
+    if (error == std::errc::permission_denied) {
+        error = {ERROR_ACCESS_DENIED, std::system_category()};
     }
     if (error.category() != std::system_category()) {
         return QString::fromLocal8Bit(error.message());
@@ -201,13 +148,9 @@ std::error_code forEachEntry(const std::string &directory,
         }
         const std::string utf8 = narrow(data.cFileName);
         // A link counts as what it leads to.
-        const DWORD kind = (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-                               ? attributesOf(join(directory, utf8))
-                               : attributes;
-        visit(utf8, kind == INVALID_FILE_ATTRIBUTES          ? EntryKind::Other
-                    : (kind & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EntryKind::Directory
-                    : (kind & FILE_ATTRIBUTE_DEVICE) != 0    ? EntryKind::Other
-                                                             : EntryKind::File);
+        visit(utf8, (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? followed(join(directory, utf8))
+                    : (attributes & FILE_ATTRIBUTE_DIRECTORY)   ? EntryKind::Directory
+                                                                : EntryKind::File);
     } while (::FindNextFileW(find, &data));
     const DWORD error = ::GetLastError();
     ::FindClose(find);
@@ -278,18 +221,41 @@ std::error_code write(const File &file, std::string_view bytes)
 
 Folder::Folder(const std::string &path) : path_(path)
 {
-    const DWORD attributes = attributesOf(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
+    // Shared for reading and writing but not for deleting: nobody renames or deletes the folder
+    // while Kestro works in it, so that each name refers to the same directory. Its files are
+    // still created, renamed and deleted by everyone.
+    const HANDLE handle =
+        ::CreateFileW(wide(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (handle == INVALID_HANDLE_VALUE) {
         error_ = lastError();
-    } else if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    } else if (!::GetFileInformationByHandle(handle, &info)) {
+        error_ = lastError();
+    } else if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         error_ = {ERROR_DIRECTORY, std::system_category()};
+    } else {
+        handle_ = reinterpret_cast<std::intptr_t>(handle);
+        return;
+    }
+    if (handle != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(handle);
     }
 }
 
-Folder::~Folder() = default;
+Folder::~Folder()
+{
+    if (handle_ != -1) {
+        ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    }
+}
 
 std::error_code openSource(const Folder &folder, const std::string &name, File &file)
 {
+    if (folder.error()) {
+        return folder.error();
+    }
     return openRegularFile(join(folder.path(), name), file);
 }
 
@@ -311,6 +277,9 @@ std::error_code cannotReplace(const Folder &folder, const std::string &name)
 std::error_code createTemporary(const Folder &folder, std::string_view prefix, File &file,
                                 std::string &name)
 {
+    if (folder.error()) {
+        return folder.error();
+    }
     static unsigned counter = 0;
     for (;;) {
         // "<prefix><process>-<count>": a name no other process and no earlier file of this
@@ -396,6 +365,9 @@ void sync(const Folder &) {}
 
 std::error_code remove(const Folder &folder, const std::string &name)
 {
+    if (folder.error()) {
+        return folder.error();
+    }
     if (!::DeleteFileW(wide(join(folder.path(), name)).c_str()) &&
         ::GetLastError() != ERROR_FILE_NOT_FOUND) {
         return lastError();
@@ -409,8 +381,4 @@ void removeAbandoned(const Folder &folder, const std::string &name)
     ::DeleteFileW(wide(join(folder.path(), name)).c_str());
 }
 
-std::error_code resolveLink(std::string &)
-{
-    return {};
-}
 } // namespace platform

@@ -19,7 +19,7 @@ private Q_SLOTS:
             u"Cannot write \"%1\": it could not be read when Kestro started, so it is kept as it is"_s;
         QTest::newRow("first run") << ""s << QString() << QString();
         QTest::newRow("read-only")
-            << "FoldersLoaded.txt"s << QString() << u"Cannot write \"%1\": Permission denied"_s;
+            << "FoldersLoaded.txt"s << QString() << u"Cannot write \"%1\": "_s + accessDenied();
         QTest::newRow("a FIFO, and so is the picture")
             << "FoldersLoaded.txt|"s << u"Cannot open \"%1\": it is not a file"_s << unread;
         // Reading what this link leads to fails even for root.

@@ -1,19 +1,48 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What only Kestro for Windows meets: file attributes, letter case beyond ASCII, drive roots,
-// the ANSI code page of "FoldersLoaded.txt", and game files that other programs hold open.
+// long paths and names the system would change, links, the ANSI code page of "FoldersLoaded.txt",
+// and game files and folders that are held open.
 #include "app/startup.h"
+#include "core/directory.h"
 #include "core/filecopy.h"
 #include "core/loadedfolders.h"
+#include "core/platform_win.h"
 #include "core/textfile.h"
 #include "widgets/dirlistbox.h"
 #include "widgets/form.h"
 #include "windowdriver.h"
+
+#include <QScopeGuard>
 
 #include <windows.h>
 
 static std::wstring wide(const std::string &path)
 {
     return QString::fromStdString(path).toStdWString();
+}
+
+// A full path as the system takes it whole: of any length, with names ending in a dot or a space.
+static std::wstring exact(const std::string &path)
+{
+    return L"\\\\?\\" + wide(path);
+}
+
+static bool writeExact(const std::wstring &path, const std::string &bytes)
+{
+    return bool(std::ofstream(fs::path(path), std::ios::binary) << bytes);
+}
+
+// Each file of a folder as "name=bytes", sorted, read through the path's "\\?\" form.
+static Names contents(const std::string &folder)
+{
+    Names found;
+    for (const auto &entry : fs::directory_iterator(exact(folder))) {
+        std::ostringstream bytes;
+        bytes << std::ifstream(entry.path(), std::ios::binary).rdbuf();
+        found.push_back(platform::narrow(entry.path().filename().native()) + "=" + bytes.str());
+    }
+    std::ranges::sort(found);
+    return found;
 }
 
 static void setAttributes(const TestDir &dir, const Names &names, DWORD attributes)
@@ -58,7 +87,7 @@ private Q_SLOTS:
         QCOMPARE(listed(*window->File1), (Names{"ok.txt", "ro.txt"}));
         clickLoad(*window);
         QCOMPARE(messages.take(),
-                 u"Cannot copy to \"%1\": Permission denied"_s.arg(start.qpath("EAW/ro.txt")));
+                 u"Cannot copy to \"%1\": %2"_s.arg(start.qpath("EAW/ro.txt"), accessDenied()));
         QCOMPARE(start.read("EAW/ro.txt"), "old");
         QCOMPARE(start.names("EAW"),
                  (Names{"eaw.ini", "h.txt", "ok.txt", "ro.txt", "s.txt", "É.TXT"}));
@@ -66,7 +95,7 @@ private Q_SLOTS:
         window->List1->addItem(start.path("a"));
         clickRow(window->List1, 1);
         QCOMPARE(messages.take(),
-                 u"Cannot delete \"%1\": Permission denied"_s.arg(start.qpath("EAW/ro.txt")));
+                 u"Cannot delete \"%1\": %2"_s.arg(start.qpath("EAW/ro.txt"), accessDenied()));
         clickRow(window->List1, 0);
         QCOMPARE(start.read("EAW/h.txt") + start.read("EAW/s.txt") + start.read("EAW/ro.txt"),
                  "hiddensystemold");
@@ -107,30 +136,134 @@ private Q_SLOTS:
         QVERIFY(list.entry(0)[3] != '\\');
     }
 
-    // A list written in the system's code page, accented names included, is read as those names
-    // and written back byte for byte; Load refuses a folder the code page cannot spell.
+    // A list written in the system's code page, accented or Japanese names included, is read as
+    // those names and written back byte for byte, with the bytes that spell nothing in it; Load
+    // refuses a folder the code page cannot spell. Run in code pages 1252 and 932 (Japanese).
     void codePage()
     {
         Messages messages;
         TestDir start;
         makeStart(start);
-        start.make({"EAW/eaw.ini", "\u65e5\u672c/a.txt"});
+        start.make({"EAW/eaw.ini", "\ud55c/a.txt"});
         const std::string accented = "C:\\Caf\xe9\\Cr\xe8me";
-        start.write("FoldersLoaded.txt", accented + "\r\n");
+        const std::string japanese = "C:\\\x93\xfa\x96\x7b\\\x95\x5c"; // "C:\日本\表" in 932
+        const std::string list = accented + "\r\n" + japanese + "\r\nC:\\\x81 \xff\r\n";
+        start.write("FoldersLoaded.txt", list);
         std::vector<std::string> folders;
         QVERIFY(!readLoadedFolders(start.path("FoldersLoaded.txt"), folders));
-        QCOMPARE(folders, Names{QString::fromLocal8Bit(accented).toStdString()});
+        QCOMPARE(folders[0], QString::fromLocal8Bit(accented).toStdString());
+        if (qEnvironmentVariable("LANG").startsWith(u"ja"_s)) {
+            QCOMPARE(::GetACP(), 932u);
+            QCOMPARE(folders[1], "C:\\\u65e5\u672c\\\u8868");
+        }
         QVERIFY(!writeLoadedFolders(start.path("FoldersLoaded.txt"), folders));
-        QCOMPARE(start.read("FoldersLoaded.txt"), accented + "\r\n");
+        QCOMPARE(start.read("FoldersLoaded.txt"), list);
 
         if (::GetACP() == CP_UTF8) {
             QSKIP("this system's code page spells every name");
         }
         auto window = openWindow(start, "EAW");
-        click(*window, start.path("\u65e5\u672c"));
+        click(*window, start.path("\ud55c"));
         clickLoad(*window);
         QVERIFY(messages.take().contains(u"cannot keep"_s));
         QCOMPARE(start.names("EAW"), Names{"eaw.ini"});
+    }
+
+    // A game folder 300 characters deep, and names that would name other files if the system
+    // were not given them as they are: "readme.txt." is loaded and removed beside the game's own
+    // "readme.txt"; a name that is not valid UTF-16, which NTFS allows (Wine does not), beside
+    // "a\uFFFD".
+    void longPathsAndOddNames()
+    {
+        Messages messages;
+        TestDir start;
+        makeStart(start);
+        const std::string deep = "EAW/" + std::string(130, 'g'),
+                          game = deep + "/" + std::string(130, 'h');
+        for (const std::string &folder : {"EAW"s, deep, game, "a"s}) {
+            QVERIFY(::CreateDirectoryW(exact(start.path(folder)).c_str(), nullptr));
+        }
+        // Brought back within the reach of the test's own tools, which clear the folder.
+        const auto clearable = qScopeGuard([&] {
+            ::DeleteFileW(exact(start.path("a/readme.txt.")).c_str());
+            ::DeleteFileW(exact(start.path("a/b ")).c_str());
+            ::MoveFileW(exact(start.path(deep)).c_str(), exact(start.path("EAW/g")).c_str());
+        });
+        for (const std::string name : {"readme.txt", "b", "a\uFFFD", "eaw.ini"}) {
+            QVERIFY(writeExact(exact(start.path(game + "/" + name)), "game's"));
+        }
+        for (const std::string name : {"readme.txt.", "b ", "c"}) {
+            QVERIFY(writeExact(exact(start.path("a/" + name)), "add-on's"));
+        }
+        const bool lone = writeExact(exact(start.path("a")) + L"\\a\xD800", "add-on's");
+        auto window = openWindow(start);
+        open(*window, start.path("EAW"));
+        open(*window, start.path(deep));
+        click(*window, start.path(game));
+        open(*window, start.path());
+        click(*window, start.path("a"));
+        clickLoad(*window);
+        QCOMPARE(messages.take(), QString());
+        const Names kept{"a\uFFFD=game's", "b=game's", "eaw.ini=game's", "readme.txt=game's"};
+        Names loaded{"b =add-on's", "c=add-on's", "readme.txt.=add-on's", "a\xED\xA0\x80=add-on's"};
+        loaded.resize(lone ? 4 : 3); // the last one only where the system could make it
+        loaded.insert(loaded.end(), kept.begin(), kept.end());
+        std::ranges::sort(loaded);
+        QCOMPARE(contents(start.path(game)), loaded);
+        clickRow(window->List1, 0);
+        QCOMPARE(messages.take(), QString());
+        QCOMPARE(contents(start.path(game)), kept);
+    }
+
+    // A link counts as what it leads to, and one that leads nowhere is no entry. The list kept
+    // elsewhere through a link is saved there, and the link stays.
+    void links()
+    {
+        TestDir dir;
+        dir.make({"a/file", "elsewhere/list"});
+        const auto link = [&](const std::string &name, const std::string &target, DWORD flags) {
+            return ::CreateSymbolicLinkW(wide(dir.path(name)).c_str(),
+                                         wide(dir.path(target)).c_str(),
+                                         flags | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) &&
+                   ::GetFileAttributesW(wide(dir.path(name)).c_str()) != INVALID_FILE_ATTRIBUTES;
+        };
+        if (!link("a/to file", "a/file", 0)) {
+            QSKIP("this system makes no links: Wine does not, Windows only for an administrator "
+                  "or in developer mode");
+        }
+        QVERIFY(link("a/to nothing", "a/gone", 0) &&
+                link("FoldersLoaded.txt", "elsewhere/list", 0));
+        QVERIFY(link("a/to no folder", "gone", SYMBOLIC_LINK_FLAG_DIRECTORY) &&
+                link("a/to folder", "elsewhere", SYMBOLIC_LINK_FLAG_DIRECTORY));
+        Names names;
+        QVERIFY(!listFiles(dir.path("a"), "*.*", names));
+        QCOMPARE(names, (Names{"file", "to file"}));
+        QVERIFY(!listSubdirectories(dir.path("a"), names));
+        QCOMPARE(names, Names{"to folder"});
+        QVERIFY(!writeLoadedFolders(dir.path("FoldersLoaded.txt"), {"C:\\g"}));
+        QCOMPARE(dir.read("elsewhere/list"), "C:\\g\r\n");
+        QVERIFY(::GetFileAttributesW(wide(dir.path("FoldersLoaded.txt")).c_str()) &
+                FILE_ATTRIBUTE_REPARSE_POINT);
+    }
+
+    // Nobody renames or deletes a folder while Kestro works in it, though its files are worked on
+    // as ever; every operation in what is no folder fails as the folder did.
+    void heldFolder()
+    {
+        TestDir dir;
+        dir.make({"game/a", "game/b"});
+        const std::wstring game = wide(dir.path("game")), moved = wide(dir.path("moved"));
+        {
+            const platform::Folder held(dir.path("game")), notFolder(dir.path("game/b"));
+            QVERIFY(!::MoveFileW(game.c_str(), moved.c_str()));
+            QVERIFY(!platform::remove(held, "a") && notFolder.error());
+            platform::File file;
+            std::string name;
+            QCOMPARE(platform::remove(notFolder, "a"), notFolder.error());
+            QCOMPARE(platform::openSource(notFolder, "a", file), notFolder.error());
+            QCOMPARE(platform::createTemporary(notFolder, ".t-", file, name), notFolder.error());
+        }
+        QVERIFY(::MoveFileW(game.c_str(), moved.c_str()));
     }
 
     // A game file another program holds open is reported and stays whole; nothing is left over.

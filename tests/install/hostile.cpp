@@ -184,8 +184,8 @@ private Q_SLOTS:
         const QString said = messages.take();
         QString expected = message.arg(start.qpath());
         if (!onPosix) {
-            expected.replace(u'/', u'\\');
-            if (!expected.endsWith(u"Permission denied"_s)) {
+            expected.replace(u'/', u'\\').replace(u"Permission denied"_s, accessDenied());
+            if (!expected.endsWith(accessDenied())) {
                 expected.truncate(expected.indexOf(u"\": "_s) + 3);
             }
         }
