@@ -185,7 +185,7 @@ inline void holdLikeKestro(const std::string &path)
 }
 
 #ifndef _WIN32
-// Runs `body` in a forked child and gives its result, or -1 if it did not exit.
+// Runs `body` in a forked child and gives its result, or minus the signal that ended it.
 inline int inChild(const std::function<int()> &body)
 {
     const pid_t child = ::fork();
@@ -193,7 +193,9 @@ inline int inChild(const std::function<int()> &body)
         ::_exit(body());
     }
     int status = 0;
-    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return ::waitpid(child, &status, 0) != child ? -1
+           : WIFEXITED(status)                   ? WEXITSTATUS(status)
+                                                 : -WTERMSIG(status);
 }
 
 // Sets or clears a file's immutable flag (chattr +i), which stops root too; false if it cannot.

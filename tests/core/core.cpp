@@ -107,7 +107,7 @@ private Q_SLOTS:
                          return std::error_code();
                      })));
                  }),
-                 -1);
+                 -SIGKILL);
 #endif
         Names kept{start + "2024-05", start + "1-1", killedName + "0"};
         dir.make(kept);
