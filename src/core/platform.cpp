@@ -40,6 +40,16 @@ static std::string asciiUpper(std::string_view name)
     return result;
 }
 
+// A character's simple upper case, the one the game's platform compares file names by. Qt
+// leaves as it is a letter whose full upper case takes two characters, even where its simple
+// one is a single letter, its title case: "ᾳ" is "ΩΙ" in full, but "ᾼ" alone.
+static char32_t simpleUpper(char32_t c)
+{
+    const char32_t upper = QChar::toUpper(c);
+    const char32_t title = QChar::toTitleCase(c);
+    return upper == c && title != c && QChar::toLower(title) == c ? title : upper;
+}
+
 std::string upper(std::string_view name)
 {
     const bool ascii = std::ranges::all_of(name, [](char c) { return (c & 0x80) == 0; });
@@ -60,7 +70,7 @@ std::string upper(std::string_view name)
     QString result;
     result.reserve(text.size());
     for (const char32_t c : text.toUcs4()) {
-        result.append(QChar::fromUcs4(QChar::toUpper(c)));
+        result.append(QChar::fromUcs4(simpleUpper(c)));
     }
     return result.toStdString();
 }
