@@ -53,16 +53,15 @@ inline std::optional<std::u32string> decodeUtf8(std::string_view bytes)
 
 // Each character's simple upper case by the C library's tables, which Qt does not use; nothing
 // where the C library has no UTF-8 locale to ask (Windows).
-inline std::optional<std::u32string> libcUpper(std::u32string text)
+inline std::optional<std::u32string> libcUpper([[maybe_unused]] std::u32string text)
 {
 #ifdef _WIN32
     return std::nullopt;
 #else
     static const bool utf8 = std::setlocale(LC_CTYPE, "C.UTF-8") != nullptr;
     FUZZ_CHECK(utf8);
-    for (char32_t &c : text) {
-        c = char32_t(std::towupper(wint_t(c)));
-    }
+    std::ranges::transform(text, text.begin(),
+                           [](char32_t c) { return char32_t(std::towupper(wint_t(c))); });
     return text;
 #endif
 }

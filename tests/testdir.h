@@ -19,7 +19,6 @@
 #else
 #include <fcntl.h>
 #include <linux/fs.h>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -170,17 +169,6 @@ inline bool sameFileSystem(const std::string &a, const std::string &b)
 #else
     struct stat x, y;
     return ::stat(a.c_str(), &x) || ::stat(b.c_str(), &y) || x.st_dev == y.st_dev;
-#endif
-}
-
-// Holds a file as a running Kestro holds the copy it writes, until the program ends.
-inline void holdLikeKestro(const std::string &path)
-{
-#ifdef _WIN32
-    ::CreateFileW(QString::fromStdString(path).toStdWString().c_str(), GENERIC_READ, 0, nullptr,
-                  OPEN_EXISTING, 0, nullptr);
-#else
-    ::flock(::open(path.c_str(), O_RDONLY | O_CLOEXEC), LOCK_EX);
 #endif
 }
 

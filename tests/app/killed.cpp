@@ -26,10 +26,9 @@ static std::string content(char version, int i)
 // What a child tells the test, in memory both share.
 struct Report
 {
-    Clock::duration took;   // how long `act` and the close took
-    Clock::duration saving; // how long the list's temporary file was there
-    std::atomic<int> shown; // message boxes shown
-    std::atomic<bool> kill; // the child's own thread is killing it
+    Clock::duration took, saving; // how long `act` and the close, and the list's temporary, lasted
+    std::atomic<int> shown;       // messages
+    std::atomic<bool> killing;    // by its own thread
 };
 
 class Killed : public QObject
@@ -42,6 +41,23 @@ class Killed : public QObject
                                  MAP_SHARED | MAP_ANONYMOUS, -1, 0)) Report{};
     int loadKills = 0, removalKills = 0, saveKills = 0;
 
+    bool leftIn(const std::string &folder, std::string_view prefix)
+    {
+        return std::ranges::any_of(
+            start.names(folder), [&](const std::string &name) { return name.starts_with(prefix); });
+    }
+
+    bool saving() { return leftIn({}, ".FoldersLoaded-"); }
+
+    // Polls, not spins (the window needs the processor more), for the list's temporary file.
+    Clock::time_point until(bool there)
+    {
+        while (saving() != there) {
+            std::this_thread::sleep_for(50us);
+        }
+        return Clock::now();
+    }
+
     // Starts Kestro in a child that finds the game, does `act` and closes the window; with
     // `killAfter`, a thread of the child kills it that long after `act` began or, in a save,
     // after the list's temporary file appeared. The child must finish showing nothing, or die
@@ -49,37 +65,27 @@ class Killed : public QObject
     bool run(const Act &act, std::optional<Clock::duration> killAfter = {}, bool inSave = false)
     {
         report->shown = 0;
-        report->kill = false;
+        report->killing = false;
         const int ended = inChild([&] {
             Messages messages;
             messages.tally = &report->shown;
             auto window = openWindow(start, "game");
             const auto from = Clock::now();
             std::thread([=, this] {
-                // Polled, not spun: the window needs the processor more.
-                const auto saving = [this](bool is) {
-                    while (leftIn({}, ".FoldersLoaded-") != is) {
-                        std::this_thread::sleep_for(std::chrono::microseconds(50));
-                    }
-                    return Clock::now();
-                };
-                const auto at = inSave ? saving(true) : from;
+                const auto at = inSave ? until(true) : from;
                 if (!killAfter) {
-                    report->saving = inSave ? saving(false) - at : Clock::duration();
+                    report->saving = inSave ? until(false) - at : Clock::duration();
                     return;
                 }
-                if (!inSave) {
-                    std::this_thread::sleep_until(at + *killAfter);
-                }
                 // A save that ends before the moment chosen is killed as the next one begins.
-                while (inSave && Clock::now() < at + *killAfter) {
-                    if (!leftIn({}, ".FoldersLoaded-")) {
-                        saving(true);
+                while (Clock::now() < at + *killAfter) {
+                    if (inSave && !saving()) {
+                        until(true);
                         break;
                     }
-                    std::this_thread::sleep_for(std::chrono::microseconds(50));
+                    std::this_thread::sleep_for(50us);
                 }
-                report->kill = true;
+                report->killing = true;
                 ::kill(::getpid(), SIGKILL);
             }).detach();
             act(*window);
@@ -87,10 +93,10 @@ class Killed : public QObject
             report->took = Clock::now() - from;
             return messages.take().isEmpty() ? 0 : 1;
         });
-        const bool killed = ended == -SIGKILL && report->kill;
-        const QString how =
-            u"the child ended with %1, showing %2 messages"_s.arg(ended).arg(report->shown);
-        QTest::qVerify((ended == 0 || killed) && report->shown == 0, "run", qPrintable(how),
+        const bool killed = ended == -SIGKILL && report->killing;
+        QTest::qVerify((ended == 0 || killed) && report->shown == 0, "run",
+                       "the child crashed, "
+                       "showed a message or was killed by another",
                        __FILE__, __LINE__);
         return killed;
     }
@@ -104,12 +110,6 @@ class Killed : public QObject
     }
 
     static void removeLast(Form1 &window) { clickRow(window.List1, window.List1->count() - 1); }
-
-    bool leftIn(const std::string &folder, std::string_view prefix)
-    {
-        return std::ranges::any_of(
-            start.names(folder), [&](const std::string &name) { return name.starts_with(prefix); });
-    }
 
     // Every game file holds one of the versions allowed ('-': it may be gone), whole, and
     // the lists show nothing else.
@@ -131,30 +131,22 @@ class Killed : public QObject
     }
 
     // Kills `act` at a random moment of it (of its save), checks what is left, then lets `act`
-    // run whole and leave no temporary file. A kill that left a temporary of the list came
-    // inside its save.
+    // run whole and leave no temporary file. A kill that left the list's temporary came inside
+    // its save.
     void killAndFinish(const Act &act, Clock::duration whole, const std::string &allowed,
                        const std::string &listAfter, int &kills, bool inSave = false)
     {
         const std::string listBefore = start.read("FoldersLoaded.txt");
-        kills += run(
-            act,
-            Clock::duration(std::uniform_int_distribution<Clock::rep>(0, whole.count())(random)),
-            inSave);
+        std::uniform_int_distribution<Clock::rep> moment(0, whole.count());
+        kills += run(act, Clock::duration(moment(random)), inSave);
         checkGame(allowed);
         const std::string list = start.read("FoldersLoaded.txt");
         QVERIFY2(list == listBefore || list == listAfter, "the list is torn");
-        saveKills += leftIn({}, ".FoldersLoaded-");
+        saveKills += saving();
         start.write("FoldersLoaded.txt", listBefore);
         QVERIFY(!run(act));
-        QVERIFY(!leftIn("game", ".kestro-") && !leftIn({}, ".FoldersLoaded-"));
+        QVERIFY(!leftIn("game", ".kestro-") && !saving());
         QCOMPARE(start.read("FoldersLoaded.txt"), listAfter);
-    }
-
-    Clock::duration timed(const Act &act)
-    {
-        run(act);
-        return report->took;
     }
 
 private Q_SLOTS:
@@ -165,8 +157,7 @@ private Q_SLOTS:
         qInfo("KESTRO_KILL_SEED=%u", seed);
         random.seed(seed);
         makeStart(start);
-        start.write("game/eaw.ini");
-        start.write("empty/");
+        start.make({"game/eaw.ini", "C/"});
         for (int i = 0; i < files; ++i) {
             for (const std::string folder : {"A/f", "B/f", "game/f"}) {
                 start.write(folder + std::to_string(i), content(folder[0] == 'B' ? 'B' : 'A', i));
@@ -174,31 +165,27 @@ private Q_SLOTS:
         }
     }
 
-    // The kill comes at a random moment of the save of a list long enough to take time.
+    // After a Load of the empty folder "C", the kill comes at a random moment of the save of a
+    // list long enough to take time.
     void killedSave()
     {
-        std::string list;
-        for (int i = 0; i < 2'000; ++i) {
-            list += "/games/" + std::string(1'000, char('a' + i % 26)) + "\r\n";
-        }
+        const std::string list =
+            QByteArray(1'000, 'x').prepend('/').append("\r\n").repeated(2'000).toStdString();
         start.write("FoldersLoaded.txt", list);
-        const Act loadEmpty = [this](Form1 &window) {
-            click(window, start.path("empty"));
-            clickLoad(window);
-        };
-        run(loadEmpty, {}, true);
-        const auto saving = report->saving;
+        run(load('C'), {}, true);
+        const auto lifetime = report->saving;
         for (int tries = 0, kills = 0; saveKills < 20 && !QTest::currentTestFailed(); ++tries) {
             QVERIFY2(tries < 60, "the kills never came inside a save");
             start.write("FoldersLoaded.txt", list);
-            killAndFinish(loadEmpty, saving, "A", list + start.path("empty") + "\r\n", kills, true);
+            killAndFinish(load('C'), lifetime, "A", list + start.path("C") + "\r\n", kills, true);
         }
         start.write("FoldersLoaded.txt", "");
     }
 
     void killedLoad()
     {
-        const auto whole = timed(load('B'));
+        run(load('B'));
+        const auto whole = report->took;
         for (char from = 'B', to = 'A'; loadKills < 40 && !QTest::currentTestFailed();
              std::swap(from, to)) {
             const std::string list = start.read("FoldersLoaded.txt");
@@ -210,7 +197,8 @@ private Q_SLOTS:
     void killedRemoval()
     {
         start.write("FoldersLoaded.txt", start.path("A") + "\r\n");
-        const auto whole = timed(removeLast);
+        run(removeLast);
+        const auto whole = report->took;
         while (removalKills < 20 && !QTest::currentTestFailed()) {
             QVERIFY(!run(load('B')));
             killAndFinish(removeLast, whole, "B-", "", removalKills);
