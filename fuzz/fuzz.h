@@ -8,9 +8,11 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <clocale>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cwctype>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -47,6 +49,21 @@ inline std::optional<std::u32string> decodeUtf8(std::string_view bytes)
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString text = utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     return utf8.hasError() ? std::nullopt : std::optional(text.toStdU32String());
+}
+
+// Each character's simple upper case by the C library's tables, which Qt does not use; nothing
+// where the C library has no UTF-8 locale to ask (Windows).
+inline std::optional<std::u32string> libcUpper([[maybe_unused]] std::u32string text)
+{
+#ifdef _WIN32
+    return std::nullopt;
+#else
+    static const bool utf8 = std::setlocale(LC_CTYPE, "C.UTF-8") != nullptr;
+    FUZZ_CHECK(utf8);
+    std::ranges::transform(text, text.begin(),
+                           [](char32_t c) { return char32_t(std::towupper(wint_t(c))); });
+    return text;
+#endif
 }
 
 #ifndef KESTRO_FUZZ

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
 #include <utility>
 
 // Collects the text of each message box the window shows while it lives and closes the box at
@@ -21,6 +22,9 @@ public:
                 // Text from the file system must never be taken for markup.
                 const bool plain = box->textFormat() == Qt::PlainText;
                 texts_ << (plain ? QString() : QStringLiteral("(not plain) ")) + box->text();
+                if (tally) {
+                    ++*tally;
+                }
                 box->done(QMessageBox::Ok);
             }
         });
@@ -31,6 +35,9 @@ public:
     // The messages shown since the last take, each after the first on a line of its own: one
     // message reads as itself, and none as an empty text.
     QString take() { return std::exchange(texts_, {}).join(QStringLiteral("\n(then) ")); }
+
+    // Where to count every message shown, when another process is to know.
+    std::atomic<int> *tally = nullptr;
 
 private:
     QStringList texts_;

@@ -20,7 +20,6 @@
 #else
 #include <fcntl.h>
 #include <linux/fs.h>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -196,19 +195,8 @@ inline bool sameFileSystem(const std::string &a, const std::string &b)
 #endif
 }
 
-// Holds a file as a running Kestro holds the copy it writes, until the program ends.
-inline void holdLikeKestro(const std::string &path)
-{
-#ifdef _WIN32
-    ::CreateFileW(QString::fromStdString(path).toStdWString().c_str(), GENERIC_READ, 0, nullptr,
-                  OPEN_EXISTING, 0, nullptr);
-#else
-    ::flock(::open(path.c_str(), O_RDONLY | O_CLOEXEC), LOCK_EX);
-#endif
-}
-
 #ifndef _WIN32
-// Runs `body` in a forked child and gives its result, or -1 if it did not exit.
+// Runs `body` in a forked child and gives its result, or minus the signal that ended it.
 inline int inChild(const std::function<int()> &body)
 {
     const pid_t child = ::fork();
@@ -216,7 +204,9 @@ inline int inChild(const std::function<int()> &body)
         ::_exit(body());
     }
     int status = 0;
-    return ::waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return ::waitpid(child, &status, 0) != child ? -1
+           : WIFEXITED(status)                   ? WEXITSTATUS(status)
+                                                 : -WTERMSIG(status);
 }
 
 // Sets or clears a file's immutable flag (chattr +i), which stops root too; false if it cannot.

@@ -3,9 +3,10 @@
 
 #include <QCoreApplication>
 
-#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -19,39 +20,22 @@ QString copyToAction()
     return QCoreApplication::translate("Kestro", "copy to");
 }
 
-constexpr std::string_view temporaryPrefix = ".kestro-";
-
-// ".kestro-<process>-<count>", as the temporary copies are named.
-bool isTemporaryName(std::string_view name)
-{
-    if (!name.starts_with(temporaryPrefix)) {
-        return false;
-    }
-    name.remove_prefix(temporaryPrefix.size());
-    const std::size_t dash = name.find('-');
-    const auto digits = [](std::string_view part) {
-        return !part.empty() &&
-               std::ranges::all_of(part, [](char c) { return c >= '0' && c <= '9'; });
-    };
-    return dash != std::string_view::npos && digits(name.substr(0, dash)) &&
-           digits(name.substr(dash + 1));
-}
-
 } // namespace
 
-void removeLeftovers(const FolderHandle &folder)
+void removeLeftovers(const FolderHandle &folder, std::string_view prefix)
 {
-    std::vector<std::string> leftovers;
+    std::vector<std::pair<std::string, std::uint64_t>> leftovers;
     (void)platform::forEachEntry(
         folder.path(),
         [&](std::string_view name, platform::EntryKind kind) {
-            if (kind == platform::EntryKind::File && isTemporaryName(name)) {
-                leftovers.emplace_back(name);
+            const auto identity = platform::temporaryIdentity(prefix, name);
+            if (kind == platform::EntryKind::File && identity) {
+                leftovers.emplace_back(name, *identity);
             }
         },
         platform::Hidden::Include);
-    for (const std::string &name : leftovers) {
-        platform::removeAbandoned(folder, name);
+    for (const auto &[name, identity] : leftovers) {
+        platform::removeAbandoned(folder, name, identity);
     }
 }
 
@@ -92,16 +76,11 @@ std::error_code replaceFile(const FolderHandle &folder, const std::string &targe
     if (const std::error_code error = platform::createTemporary(folder, prefix, file, temporary)) {
         return error;
     }
-    std::error_code error = fill(file);
-    if (const std::error_code closing = durable ? platform::commit(file) : platform::close(file);
-        !error) {
-        error = closing;
+    if (const std::error_code error = fill(file)) {
+        platform::discard(folder, file, temporary);
+        return error;
     }
-    if (!error) {
-        error = platform::replace(folder, temporary, target);
-    }
-    if (error) {
-        (void)platform::remove(folder, temporary);
+    if (const std::error_code error = platform::replace(folder, file, temporary, target, durable)) {
         return error;
     }
     if (durable) {

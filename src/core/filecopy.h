@@ -27,9 +27,13 @@ std::error_code replaceFile(const FolderHandle &folder, const std::string &targe
 Outcome installFile(const FolderHandle &from, const std::string &name, const FolderHandle &into,
                     const std::string &target, const std::function<void()> &working = {});
 
-// Deletes the hidden copies that a Kestro killed half-way through a Load left in a folder;
-// copies that a running Kestro is writing stay.
-void removeLeftovers(const FolderHandle &folder);
+// How the hidden copies of a Load begin.
+inline constexpr std::string_view temporaryPrefix = ".kestro-";
+
+// Deletes the hidden temporaries (copies, by default) that a Kestro killed half-way left in a
+// folder: only those it can prove its own, never a user's file named like one, nor one that a
+// running Kestro is writing.
+void removeLeftovers(const FolderHandle &folder, std::string_view prefix = temporaryPrefix);
 
 // The same for one file, given by paths.
 Outcome installFile(const std::string &source, const std::string &destination,

@@ -73,7 +73,10 @@ Outcome writeLoadedFolders(std::string path, const std::vector<std::string> &fol
     if (error) {
         return failure(action, path, error);
     }
-    error = replaceFile(folder, name, ".FoldersLoaded-", true, [&](platform::File &file) {
+    // Temporaries that a killed save left go first, as a Load's go at the next Load.
+    constexpr std::string_view prefix = ".FoldersLoaded-";
+    removeLeftovers(folder, prefix);
+    error = replaceFile(folder, name, prefix, true, [&](platform::File &file) {
         const std::error_code writing = platform::write(file, bytes);
         return writing ? writing : platform::matchReplaced(path, file);
     });

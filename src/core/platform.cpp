@@ -7,6 +7,8 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cinttypes>
+#include <cstdio>
 
 namespace platform {
 
@@ -38,6 +40,16 @@ static std::string asciiUpper(std::string_view name)
     return result;
 }
 
+// A character's simple upper case, the one the game's platform compares file names by. Qt
+// leaves as it is a letter whose full upper case takes two characters, even where its simple
+// one is a single letter, its title case: "ᾳ" is "ΩΙ" in full, but "ᾼ" alone.
+static char32_t simpleUpper(char32_t c)
+{
+    const char32_t upper = QChar::toUpper(c);
+    const char32_t title = QChar::toTitleCase(c);
+    return upper == c && title != c && QChar::toLower(title) == c ? title : upper;
+}
+
 std::string upper(std::string_view name)
 {
     const bool ascii = std::ranges::all_of(name, [](char c) { return (c & 0x80) == 0; });
@@ -58,9 +70,34 @@ std::string upper(std::string_view name)
     QString result;
     result.reserve(text.size());
     for (const char32_t c : text.toUcs4()) {
-        result.append(QChar::fromUcs4(QChar::toUpper(c)));
+        result.append(QChar::fromUcs4(simpleUpper(c)));
     }
     return result.toStdString();
+}
+
+std::string temporaryName(std::string_view prefix, std::uint64_t identity, unsigned number)
+{
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016" PRIx64, identity);
+    return std::string(prefix) + hex + "-" + std::to_string(number);
+}
+
+std::optional<std::uint64_t> temporaryIdentity(std::string_view prefix, std::string_view name)
+{
+    // Exactly the form temporaryName gives: 16 hex digits, a dash, a decimal number.
+    constexpr std::size_t digits = 16;
+    if (!name.starts_with(prefix) || name.size() < prefix.size() + digits + 2 ||
+        name[prefix.size() + digits] != '-') {
+        return std::nullopt;
+    }
+    const std::string_view hex = name.substr(prefix.size(), digits);
+    const std::string_view number = name.substr(prefix.size() + digits + 1);
+    const auto isHex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); };
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    if (!std::ranges::all_of(hex, isHex) || !std::ranges::all_of(number, isDigit)) {
+        return std::nullopt;
+    }
+    return std::stoull(std::string(hex), nullptr, 16);
 }
 
 namespace {

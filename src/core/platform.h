@@ -141,10 +141,16 @@ private:
 std::error_code openSource(const Folder &folder, const std::string &name, File &file);
 // Why a file of the folder may not be replaced or deleted: it is a directory, or read-only.
 std::error_code cannotReplace(const Folder &folder, const std::string &name);
-// Creates a new, hidden file in a folder, named `prefix` followed by a number of this process,
-// and kept locked while it is open so that no other process takes it for abandoned.
+// Creates a new, hidden file in a folder to take the place of another (see replace). It is
+// locked from the start, so that no other Kestro takes it for abandoned, and named by
+// temporaryName with its own identity, so that a leftover can be told from a user's file.
 std::error_code createTemporary(const Folder &folder, std::string_view prefix, File &file,
                                 std::string &name);
+// The name of a temporary: the prefix, the file's identity (its inode number on POSIX, its
+// file ID on Windows) as 16 hex digits, a dash and a number.
+std::string temporaryName(std::string_view prefix, std::uint64_t identity, unsigned number);
+// The identity a name of that form claims, or nothing for any other name.
+std::optional<std::uint64_t> temporaryIdentity(std::string_view prefix, std::string_view name);
 // Copies the rest of `from` into `to`, telling `working` now and then that a large file is
 // still being copied.
 std::error_code copyBytes(const File &from, File &to, const std::function<void()> &working);
@@ -154,19 +160,22 @@ std::error_code matchOriginal(const File &original, const File &copy);
 // A file that replaces the one at `path` gets its permissions, or a new file's defaults, and
 // is no longer hidden.
 std::error_code matchReplaced(const std::string &path, const File &replacement);
-std::error_code close(File &file);
-// Writes the file's bytes through to the disk and closes it.
-std::error_code commit(File &file);
-// Puts a folder's file in place of another of its files in one step; a link at `target` is
-// replaced, never written through.
-std::error_code replace(const Folder &folder, const std::string &file, const std::string &target);
+// Puts the temporary `name` in place of the folder's file `target` in one step, and closes
+// it: it stays locked until it has its new name. A `durable` one is written through to the
+// disk first. A link at `target` is replaced, never written through. On failure the temporary
+// is deleted.
+std::error_code replace(const Folder &folder, File &file, const std::string &name,
+                        const std::string &target, bool durable);
+// Deletes a temporary that is still open, and closes it.
+void discard(const Folder &folder, File &file, const std::string &name);
 // Makes the folder's last changes last across a power cut.
 void sync(const Folder &folder);
 // Deletes a file of the folder; one already gone is no failure.
 std::error_code remove(const Folder &folder, const std::string &name);
-// Deletes a temporary file its process left behind when it was killed; one that a running
-// process still holds stays.
-void removeAbandoned(const Folder &folder, const std::string &name);
+// Deletes a temporary that its Kestro left behind when it was killed: only a regular file
+// whose identity is the one its name claims (see temporaryIdentity), and that no running
+// process holds.
+void removeAbandoned(const Folder &folder, const std::string &name, std::uint64_t identity);
 // Where a link leads, or the path itself when it is not a link.
 std::error_code resolveLink(std::string &path);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Kestro killed at any moment of a Load, a removal or a save: no game file is torn, the list
-// file is whole, and the next run finishes the work. Replay a run with KESTRO_KILL_SEED=<seed>.
+// Kestro killed at any moment of a Load, a removal or a save of the list: no game file is torn,
+// the list file is whole, the killed run showed nothing and died of the kill alone, and the
+// next run finishes the work and leaves no temporary. Replay a run with KESTRO_KILL_SEED=<seed>.
 #include "core/directory.h"
 #include "windowdriver.h"
 
@@ -15,12 +16,20 @@ using Act = std::function<void(Form1 &)>;
 
 static constexpr int files = 200;
 
-// Version 'A' or 'B' of game file "f<i>": about 1 MiB, each of a size of its own, so a torn
-// copy or a copy under the wrong name shows.
+// Version 'A' or 'B' of game file "f<i>", each of a size of its own, so a torn copy or a copy
+// under the wrong name shows.
 static std::string content(char version, int i)
 {
-    return std::string((1 << 20) + (version == 'A' ? i : 2 * i + 1), version);
+    return std::string((1 << 18) + (version == 'A' ? i : 2 * i + 1), version);
 }
+
+// What a child tells the test, in memory both share.
+struct Report
+{
+    Clock::duration took, saving; // how long `act` and the close, and the list's temporary, lasted
+    std::atomic<int> shown;       // messages
+    std::atomic<bool> killing;    // by its own thread
+};
 
 class Killed : public QObject
 {
@@ -28,35 +37,68 @@ class Killed : public QObject
 
     TestDir start{u"/dev/shm/kestro-killed"_s};
     std::mt19937 random;
-    int kills = 0;
+    Report *report = new (::mmap(nullptr, sizeof(Report), PROT_READ | PROT_WRITE,
+                                 MAP_SHARED | MAP_ANONYMOUS, -1, 0)) Report{};
+    int loadKills = 0, removalKills = 0, saveKills = 0;
+
+    bool leftIn(const std::string &folder, std::string_view prefix)
+    {
+        return std::ranges::any_of(
+            start.names(folder), [&](const std::string &name) { return name.starts_with(prefix); });
+    }
+
+    bool saving() { return leftIn({}, ".FoldersLoaded-"); }
+
+    // Polls, not spins (the window needs the processor more), for the list's temporary file.
+    Clock::time_point until(bool there)
+    {
+        while (saving() != there) {
+            std::this_thread::sleep_for(50us);
+        }
+        return Clock::now();
+    }
 
     // Starts Kestro in a child that finds the game, does `act` and closes the window; with
-    // `killAfter`, a thread of the child kills it that long after `act` began. Gives how long
-    // `act` and the close took, or nothing if the child neither finished cleanly nor was killed.
-    std::optional<Clock::duration> run(const Act &act,
-                                       std::optional<Clock::duration> killAfter = {})
+    // `killAfter`, a thread of the child kills it that long after `act` began or, in a save,
+    // after the list's temporary file appeared. The child must finish showing nothing, or die
+    // of that kill alone, having shown nothing. Gives whether it was killed.
+    bool run(const Act &act, std::optional<Clock::duration> killAfter = {}, bool inSave = false)
     {
-        // Where the child leaves the time it took.
-        static auto *took = static_cast<Clock::duration *>(
-            ::mmap(nullptr, sizeof(Clock::duration), PROT_READ | PROT_WRITE,
-                   MAP_SHARED | MAP_ANONYMOUS, -1, 0));
-        const int exit = inChild([&] {
+        report->shown = 0;
+        report->killing = false;
+        const int ended = inChild([&] {
             Messages messages;
+            messages.tally = &report->shown;
             auto window = openWindow(start, "game");
             const auto from = Clock::now();
-            if (killAfter) {
-                std::thread([at = from + *killAfter] {
-                    std::this_thread::sleep_until(at);
-                    ::kill(::getpid(), SIGKILL);
-                }).detach();
-            }
+            std::thread([=, this] {
+                const auto at = inSave ? until(true) : from;
+                if (!killAfter) {
+                    report->saving = inSave ? until(false) - at : Clock::duration();
+                    return;
+                }
+                // A save that ends before the moment chosen is killed as the next one begins.
+                while (Clock::now() < at + *killAfter) {
+                    if (inSave && !saving()) {
+                        until(true);
+                        break;
+                    }
+                    std::this_thread::sleep_for(50us);
+                }
+                report->killing = true;
+                ::kill(::getpid(), SIGKILL);
+            }).detach();
             act(*window);
             window->close();
-            *took = Clock::now() - from;
+            report->took = Clock::now() - from;
             return messages.take().isEmpty() ? 0 : 1;
         });
-        kills += exit == -1;
-        return exit == 0 || (killAfter && exit == -1) ? std::optional(*took) : std::nullopt;
+        const bool killed = ended == -SIGKILL && report->killing;
+        QTest::qVerify((ended == 0 || killed) && report->shown == 0, "run",
+                       "the child crashed, "
+                       "showed a message or was killed by another",
+                       __FILE__, __LINE__);
+        return killed;
     }
 
     Act load(char version)
@@ -75,10 +117,10 @@ class Killed : public QObject
     {
         for (int i = 0; i < files; ++i) {
             const std::string file = "game/f" + std::to_string(i), bytes = start.read(file);
-            const char found = !fs::exists(start.path(file)) ? '-'
-                               : bytes == content('A', i)    ? 'A'
-                               : bytes == content('B', i)    ? 'B'
-                                                             : '?';
+            const char version = bytes.empty() ? '?' : bytes[0];
+            const char found = !fs::exists(start.path(file))  ? '-'
+                               : bytes == content(version, i) ? version
+                                                              : '?';
             QVERIFY2(allowed.find(found) != std::string::npos, (file + " is " + found).c_str());
         }
         Names listed;
@@ -88,22 +130,22 @@ class Killed : public QObject
         }));
     }
 
-    // Kills `act` at a random moment of it, checks what is left, then lets `act` run whole and
-    // leave no temporary file.
+    // Kills `act` at a random moment of it (of its save), checks what is left, then lets `act`
+    // run whole and leave no temporary file. A kill that left the list's temporary came inside
+    // its save.
     void killAndFinish(const Act &act, Clock::duration whole, const std::string &allowed,
-                       const std::string &listAfter)
+                       const std::string &listAfter, int &kills, bool inSave = false)
     {
         const std::string listBefore = start.read("FoldersLoaded.txt");
-        run(act,
-            Clock::duration(std::uniform_int_distribution<Clock::rep>(0, whole.count())(random)));
+        std::uniform_int_distribution<Clock::rep> moment(0, whole.count());
+        kills += run(act, Clock::duration(moment(random)), inSave);
         checkGame(allowed);
         const std::string list = start.read("FoldersLoaded.txt");
-        QVERIFY2(list == listBefore || list == listAfter, list.c_str());
+        QVERIFY2(list == listBefore || list == listAfter, "the list is torn");
+        saveKills += saving();
         start.write("FoldersLoaded.txt", listBefore);
-        QVERIFY(run(act));
-        QVERIFY(std::ranges::none_of(start.names("game"), [](const std::string &file) {
-            return file.starts_with(".kestro-");
-        }));
+        QVERIFY(!run(act));
+        QVERIFY(!leftIn("game", ".kestro-") && !saving());
         QCOMPARE(start.read("FoldersLoaded.txt"), listAfter);
     }
 
@@ -115,7 +157,7 @@ private Q_SLOTS:
         qInfo("KESTRO_KILL_SEED=%u", seed);
         random.seed(seed);
         makeStart(start);
-        start.write("game/eaw.ini");
+        start.make({"game/eaw.ini", "C/"});
         for (int i = 0; i < files; ++i) {
             for (const std::string folder : {"A/f", "B/f", "game/f"}) {
                 start.write(folder + std::to_string(i), content(folder[0] == 'B' ? 'B' : 'A', i));
@@ -123,13 +165,31 @@ private Q_SLOTS:
         }
     }
 
+    // After a Load of the empty folder "C", the kill comes at a random moment of the save of a
+    // list long enough to take time.
+    void killedSave()
+    {
+        const std::string list =
+            QByteArray(1'000, 'x').prepend('/').append("\r\n").repeated(2'000).toStdString();
+        start.write("FoldersLoaded.txt", list);
+        run(load('C'), {}, true);
+        const auto lifetime = report->saving;
+        for (int tries = 0, kills = 0; saveKills < 20 && !QTest::currentTestFailed(); ++tries) {
+            QVERIFY2(tries < 60, "the kills never came inside a save");
+            start.write("FoldersLoaded.txt", list);
+            killAndFinish(load('C'), lifetime, "A", list + start.path("C") + "\r\n", kills, true);
+        }
+        start.write("FoldersLoaded.txt", "");
+    }
+
     void killedLoad()
     {
-        const auto whole = run(load('B'));
-        QVERIFY(whole);
-        for (char from = 'B', to = 'A'; kills < 40; std::swap(from, to)) {
+        run(load('B'));
+        const auto whole = report->took;
+        for (char from = 'B', to = 'A'; loadKills < 40 && !QTest::currentTestFailed();
+             std::swap(from, to)) {
             const std::string list = start.read("FoldersLoaded.txt");
-            killAndFinish(load(to), *whole, {from, to}, list + start.path({to}) + "\r\n");
+            killAndFinish(load(to), whole, {from, to}, list + start.path({to}) + "\r\n", loadKills);
             checkGame({to});
         }
     }
@@ -137,16 +197,20 @@ private Q_SLOTS:
     void killedRemoval()
     {
         start.write("FoldersLoaded.txt", start.path("A") + "\r\n");
-        const auto whole = run(removeLast);
-        QVERIFY(whole);
-        while (kills < 60) {
-            QVERIFY(run(load('B')));
-            killAndFinish(removeLast, *whole, "B-", "");
+        run(removeLast);
+        const auto whole = report->took;
+        while (removalKills < 20 && !QTest::currentTestFailed()) {
+            QVERIFY(!run(load('B')));
+            killAndFinish(removeLast, whole, "B-", "", removalKills);
             checkGame("-");
         }
     }
 
-    void cleanupTestCase() { qInfo("%d kills", kills); }
+    void cleanupTestCase()
+    {
+        qInfo("kills: %d in a Load, %d in a removal, %d in a save of the list", loadKills,
+              removalKills, saveKills);
+    }
 };
 
 QTEST_MAIN(Killed)
