@@ -107,7 +107,7 @@ private Q_SLOTS:
                      Form1 killed;
                      return ::raise(SIGKILL);
                  }),
-                 -1);
+                 -SIGKILL);
         QVERIFY(fs::exists(start.path(startLockName)));
         window = openWindow(start);
 #endif
