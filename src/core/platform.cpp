@@ -2,6 +2,7 @@
 // What both platforms share: paths, letter case, the failure that is not the system's, files.
 #include "core/platform.h"
 
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 #include <QStringDecoder>
@@ -65,20 +66,51 @@ std::string upper(std::string_view name)
 
 namespace {
 
-class NotAFileCategory final : public std::error_category
+// Kestro's own refusals, told apart from the system's failures.
+enum class Own { NotAFile = 1, HiddenOrSystem, NameEndsBadly };
+
+class OwnCategory final : public std::error_category
 {
 public:
     const char *name() const noexcept override { return "kestro"; }
-    std::string message(int) const override { return "it is not a file"; }
+    std::string message(int code) const override { return ownReason({code, *this}).toStdString(); }
 };
 
-const NotAFileCategory notAFileCategory;
+const OwnCategory ownCategory;
 
 } // namespace
 
 std::error_code notAFile()
 {
-    return {1, notAFileCategory};
+    return {int(Own::NotAFile), ownCategory};
+}
+
+std::error_code hiddenOrSystem()
+{
+    return {int(Own::HiddenOrSystem), ownCategory};
+}
+
+std::error_code nameEndsBadly()
+{
+    return {int(Own::NameEndsBadly), ownCategory};
+}
+
+QString ownReason(std::error_code error)
+{
+    if (error.category() != ownCategory) {
+        return {};
+    }
+    switch (Own(error.value())) {
+    case Own::NotAFile:
+        return QCoreApplication::translate("Kestro", "it is not a file");
+    case Own::HiddenOrSystem:
+        return QCoreApplication::translate(
+            "Kestro", "it is a hidden or system file, which Kestro leaves alone");
+    case Own::NameEndsBadly:
+        return QCoreApplication::translate(
+            "Kestro", "its name ends in a dot or a space, which Windows takes for another name");
+    }
+    return {};
 }
 
 File::~File()
