@@ -8,6 +8,8 @@
 #include "widgets/form.h"
 #include "windowdriver.h"
 
+#include <QScopeGuard>
+
 #include <windows.h>
 
 static std::wstring wide(const std::string &path)
@@ -26,16 +28,20 @@ class Windows : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Hidden and system files are never listed, copied or deleted. A read-only game file is
-    // neither replaced by Load nor deleted by a removal; "é.txt" is the game's "É.TXT".
+    // Hidden and system files are never listed, copied, replaced or deleted. A Load that would
+    // replace a hidden, system or read-only game file, or copy a name Windows cannot open, or a
+    // removal that would delete a read-only file, is refused before any file changes; "é.txt"
+    // is the game's "É.TXT".
     void attributesAndCase()
     {
         Messages messages;
         TestDir start;
         makeStart(start);
-        start.make({"EAW/eaw.ini", "a/ok.txt", "a/h.txt", "a/s.txt"});
+        start.make({"EAW/eaw.ini", "a/ok.txt", "a/h.txt", "a/s.txt", "c/ok.txt", "c/h.txt",
+                    "d/ok.txt", "d/s.txt", "e/a.txt"});
         start.write("a/ro.txt", "new");
         start.write("b/é.txt", "new");
+        start.write("EAW/ok.txt", "old");
         start.write("EAW/ro.txt", "old");
         start.write("EAW/É.TXT", "old");
         start.write("EAW/h.txt", "hidden");
@@ -48,24 +54,47 @@ private Q_SLOTS:
         click(*window, start.path("b"));
         clickLoad(*window);
         QCOMPARE(start.read("EAW/É.TXT"), "new");
+        const Names game = start.contents("EAW");
         click(*window, start.path("a"));
         QCOMPARE(listed(*window->File1), (Names{"ok.txt", "ro.txt"}));
         clickLoad(*window);
         QCOMPARE(messages.take(),
-                 u"Cannot copy to \"%1\": Permission denied"_s.arg(start.qpath("EAW/ro.txt")));
-        QCOMPARE(start.read("EAW/ro.txt"), "old");
-        QCOMPARE(start.names("EAW"),
-                 (Names{"eaw.ini", "h.txt", "ok.txt", "ro.txt", "s.txt", "É.TXT"}));
+                 u"Cannot copy to \"%1\": Permission denied\n\nNothing was copied."_s.arg(
+                     start.qpath("EAW/ro.txt")));
+        for (const std::string folder : {"c", "d"}) {
+            const std::string file = folder == "c" ? "EAW/h.txt" : "EAW/s.txt";
+            click(*window, start.path(folder));
+            clickLoad(*window);
+            QCOMPARE(messages.take(),
+                     u"Cannot copy to \"%1\": it is a hidden or system file, "
+                     u"which Kestro leaves alone\n\nNothing was copied."_s.arg(start.qpath(file)));
+        }
+        QCOMPARE(start.contents("EAW"), game);
 
         window->List1->addItem(start.path("a"));
         clickRow(window->List1, 1);
         QCOMPARE(messages.take(),
-                 u"Cannot delete \"%1\": Permission denied"_s.arg(start.qpath("EAW/ro.txt")));
+                 u"Cannot delete \"%1\": Permission denied\n\nNothing was deleted."_s.arg(
+                     start.qpath("EAW/ro.txt")));
+        QCOMPARE(start.contents("EAW"), game);
         clickRow(window->List1, 0);
-        QCOMPARE(start.read("EAW/h.txt") + start.read("EAW/s.txt") + start.read("EAW/ro.txt"),
-                 "hiddensystemold");
-        QCOMPARE(start.names("EAW"), (Names{"eaw.ini", "h.txt", "ro.txt", "s.txt"}));
+        QCOMPARE(start.names("EAW"), (Names{"eaw.ini", "h.txt", "ok.txt", "ro.txt", "s.txt"}));
         setAttributes(start, {"EAW/ro.txt"}, FILE_ATTRIBUTE_NORMAL);
+
+        // Windows would open "readme.txt." as "readme.txt", another file.
+        const std::wstring dotted = L"\\\\?\\" + wide(start.path("e/readme.txt."));
+        ::CloseHandle(
+            ::CreateFileW(dotted.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        const auto removed = qScopeGuard([&] { ::DeleteFileW(dotted.c_str()); });
+        click(*window, start.path("e"));
+        if (listed(*window->File1) != Names{"a.txt", "readme.txt."}) {
+            QSKIP("this system does not list a name that ends in a dot");
+        }
+        clickLoad(*window);
+        QCOMPARE(messages.take(),
+                 u"Cannot copy \"%1\": its name ends in a dot or a space, which Windows takes "
+                 u"for another name\n\nNothing was copied."_s.arg(start.qpath("e/readme.txt.")));
+        QVERIFY(!fs::exists(fsPath(start.path("EAW/a.txt"))));
     }
 
     // At a drive's root a file's path has a doubled separator, and works; a folder's does not.
