@@ -22,6 +22,7 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -157,6 +158,19 @@ public:
         }
         return all;
     }
+    // What a folder holds, hidden entries included, sorted: each file's name and bytes
+    // ("a=bytes"), each folder's name and "/", anything else's name and "|".
+    Names contents(const std::string &folder) const
+    {
+        Names found;
+        for (const std::string &name : names(folder)) {
+            const fs::file_status status = fs::status(fsPath(path(folder + "/" + name)));
+            found.push_back(name + (fs::is_regular_file(status) ? "=" + read(folder + "/" + name)
+                                    : fs::is_directory(status)  ? "/"
+                                                                : "|"));
+        }
+        return found;
+    }
     // The names in a folder, hidden ones included, sorted by their bytes.
     Names names(const std::string &folder = {}) const
     {
@@ -207,6 +221,16 @@ inline int inChild(const std::function<int()> &body)
     return ::waitpid(child, &status, 0) != child ? -1
            : WIFEXITED(status)                   ? WEXITSTATUS(status)
                                                  : -WTERMSIG(status);
+}
+
+// Files this process writes may hold `bytes` at most, and a write beyond fails (default: no limit).
+inline void limitFileSize(rlim_t bytes = RLIM_INFINITY)
+{
+    platform::failWritesPastSizeLimit();
+    rlimit limit;
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = std::min(bytes, limit.rlim_max);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 // Sets or clears a file's immutable flag (chattr +i), which stops root too; false if it cannot.

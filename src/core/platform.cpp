@@ -2,6 +2,7 @@
 // What both platforms share: paths, letter case, the failure that is not the system's, files.
 #include "core/platform.h"
 
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 #include <QStringDecoder>
@@ -102,20 +103,43 @@ std::optional<std::uint64_t> temporaryIdentity(std::string_view prefix, std::str
 
 namespace {
 
-class NotAFileCategory final : public std::error_category
+// Kestro's own refusals, told apart from the system's failures.
+enum class Own { NotAFile = 1, HiddenOrSystem };
+
+class OwnCategory final : public std::error_category
 {
 public:
     const char *name() const noexcept override { return "kestro"; }
-    std::string message(int) const override { return "it is not a file"; }
+    std::string message(int code) const override { return ownReason({code, *this}).toStdString(); }
 };
 
-const NotAFileCategory notAFileCategory;
+const OwnCategory ownCategory;
 
 } // namespace
 
 std::error_code notAFile()
 {
-    return {1, notAFileCategory};
+    return {int(Own::NotAFile), ownCategory};
+}
+
+std::error_code hiddenOrSystem()
+{
+    return {int(Own::HiddenOrSystem), ownCategory};
+}
+
+QString ownReason(std::error_code error)
+{
+    if (error.category() != ownCategory) {
+        return {};
+    }
+    switch (Own(error.value())) {
+    case Own::NotAFile:
+        return QCoreApplication::translate("Kestro", "it is not a file");
+    case Own::HiddenOrSystem:
+        return QCoreApplication::translate(
+            "Kestro", "it is a hidden or system file, which Kestro leaves alone");
+    }
+    return {};
 }
 
 File::~File()

@@ -59,6 +59,10 @@ std::string listPath(std::string_view line);
 
 // The failure of something other than a regular file where a file is expected.
 std::error_code notAFile();
+// The failure of a hidden or system file, which Kestro never replaces or deletes.
+std::error_code hiddenOrSystem();
+// Why Kestro itself, not the system, refused: empty for the system's own failures.
+QString ownReason(std::error_code error);
 // Why an operation failed, as the system says it.
 QString reason(std::error_code error);
 
@@ -139,6 +143,18 @@ private:
 
 // Opens a file of a folder to copy it: as openRegularFile.
 std::error_code openSource(const Folder &folder, const std::string &name, File &file);
+// The size in bytes of a folder's file that is to be copied, looked at without opening it:
+// anything but a file fails as with openSource, and on Windows a name it would take for another.
+std::error_code sourceSize(const Folder &folder, const std::string &name, std::uint64_t &size);
+// The room left for this user's files on a folder's disk, and the piece of the disk that every
+// file's room is counted in: a disk that does not tell has room without end.
+std::error_code freeSpace(const Folder &folder, std::uint64_t &available, std::uint64_t &block);
+// Why a game file may not be replaced or deleted: as cannotReplace says, or it is no file (a
+// FIFO, a socket, a device); on Windows, a hidden or system file, which Kestro leaves alone.
+// Else the room on the disk that replacing it frees: none for a link, a file with other names
+// too, or no file.
+std::error_code cannotReplaceGameFile(const Folder &folder, const std::string &name,
+                                      std::uint64_t &freed);
 // Why a file of the folder may not be replaced or deleted: it is a directory, or read-only.
 std::error_code cannotReplace(const Folder &folder, const std::string &name);
 // Creates a new, hidden file in a folder to take the place of another (see replace). It is

@@ -2,7 +2,6 @@
 // POSIX: names are the bytes the system gives.
 #include "core/platform.h"
 
-#include <QCoreApplication>
 #include <QString>
 
 #include <cerrno>
@@ -13,6 +12,7 @@
 #include <filesystem>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace platform {
@@ -137,8 +137,8 @@ std::string listPath(std::string_view line)
 
 QString reason(std::error_code error)
 {
-    if (error == notAFile()) {
-        return QCoreApplication::translate("Kestro", "it is not a file");
+    if (QString own = ownReason(error); !own.isEmpty()) {
+        return own;
     }
     return QString::fromLocal8Bit(error.message());
 }
@@ -255,6 +255,66 @@ std::error_code openSource(const Folder &folder, const std::string &name, File &
     }
     file.reset(opened);
     return checkRegular(file);
+}
+
+std::error_code sourceSize(const Folder &folder, const std::string &name, std::uint64_t &size)
+{
+    if (folder.error()) {
+        return folder.error();
+    }
+    struct stat status;
+    if (::fstatat(fd(folder), name.c_str(), &status, 0) != 0) {
+        return lastError();
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return S_ISDIR(status.st_mode) ? std::make_error_code(std::errc::is_a_directory)
+                                       : notAFile();
+    }
+    size = std::uint64_t(status.st_size);
+    return {};
+}
+
+std::error_code freeSpace(const Folder &folder, std::uint64_t &available, std::uint64_t &block)
+{
+    if (folder.error()) {
+        return folder.error();
+    }
+    struct statvfs disk;
+    if (::fstatvfs(fd(folder), &disk) != 0) {
+        return lastError();
+    }
+    block = disk.f_frsize;
+    // Some file systems of the network or of user space give no size at all.
+    available = disk.f_blocks == 0 ? UINT64_MAX : std::uint64_t(disk.f_bavail) * disk.f_frsize;
+    return {};
+}
+
+std::error_code cannotReplaceGameFile(const Folder &folder, const std::string &name,
+                                      std::uint64_t &freed)
+{
+    freed = 0;
+    if (folder.error()) {
+        return folder.error();
+    }
+    struct stat status;
+    if (::fstatat(fd(folder), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+        S_ISLNK(status.st_mode)) {
+        return {};
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    // A FIFO, socket or device is no game file, and stays.
+    if (!S_ISREG(status.st_mode)) {
+        return notAFile();
+    }
+    // Nobody may write to it: read-only, as for cannotReplace.
+    if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        return std::make_error_code(std::errc::permission_denied);
+    }
+    // A file with other names keeps its room.
+    freed = status.st_nlink == 1 ? std::uint64_t(status.st_blocks) * 512 : 0;
+    return {};
 }
 
 std::error_code cannotReplace(const Folder &folder, const std::string &name)

@@ -96,8 +96,8 @@ void failWritesPastSizeLimit() {}
 
 QString reason(std::error_code error)
 {
-    if (error == notAFile()) {
-        return QCoreApplication::translate("Kestro", "it is not a file");
+    if (QString own = ownReason(error); !own.isEmpty()) {
+        return own;
     }
     // Kestro's own refusal of a read-only file is worded as the system's refusals are.
     if (error == std::errc::permission_denied) {
@@ -288,6 +288,68 @@ std::error_code openSource(const Folder &folder, const std::string &name, File &
         return folder.error();
     }
     return openRegularFile(join(folder.path(), name), file);
+}
+
+std::error_code sourceSize(const Folder &folder, const std::string &name, std::uint64_t &size)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(wide(join(folder.path(), name)).c_str(), GetFileExInfoStandard,
+                                &data)) {
+        return lastError();
+    }
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    size = (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return {};
+}
+
+std::error_code freeSpace(const Folder &folder, std::uint64_t &available, std::uint64_t &block)
+{
+    std::wstring path = wide(folder.path());
+    if (!path.ends_with(L'\\')) {
+        path += L'\\';
+    }
+    ULARGE_INTEGER free;
+    if (!::GetDiskFreeSpaceExW(path.c_str(), &free, nullptr, nullptr)) {
+        return lastError();
+    }
+    available = free.QuadPart;
+    // The cluster, the piece every file takes, is told for the volume's root only.
+    wchar_t root[MAX_PATH];
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    block = ::GetVolumePathNameW(path.c_str(), root, MAX_PATH) &&
+                    ::GetDiskFreeSpaceW(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                                        &clusters)
+                ? std::uint64_t(sectorsPerCluster) * bytesPerSector
+                : 1;
+    return {};
+}
+
+std::error_code cannotReplaceGameFile(const Folder &folder, const std::string &name,
+                                      std::uint64_t &freed)
+{
+    freed = 0;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(wide(join(folder.path(), name)).c_str(), GetFileExInfoStandard,
+                                &data)) {
+        return {};
+    }
+    const DWORD attributes = data.dwFileAttributes;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) {
+        return hiddenOrSystem();
+    }
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+        return std::make_error_code(std::errc::permission_denied);
+    }
+    // Replacing a link frees nothing.
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        freed = (std::uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
+    return {};
 }
 
 std::error_code cannotReplace(const Folder &folder, const std::string &name)

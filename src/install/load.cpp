@@ -10,10 +10,14 @@
 #include "widgets/stringlist.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -28,6 +32,8 @@ public:
             add(game.entry(i));
         }
     }
+
+    bool has(const std::string &name) const { return exact_.contains(name); }
 
     std::string nameFor(const std::string &name) const
     {
@@ -48,6 +54,123 @@ private:
     std::unordered_set<std::string> exact_;
     std::unordered_map<std::string, std::string> byUpper_;
 };
+
+QString copyAction()
+{
+    return QCoreApplication::translate("Kestro", "copy");
+}
+
+QString copyToAction()
+{
+    return QCoreApplication::translate("Kestro", "copy to");
+}
+
+// Two amounts of room as players read them ("1.2 MB"), with as many decimals as tell them apart.
+std::pair<QString, QString> roomTexts(std::uint64_t a, std::uint64_t b)
+{
+    const QLocale locale;
+    const auto text = [&](std::uint64_t bytes, int decimals) {
+        return locale.formattedDataSize(qint64(std::min<std::uint64_t>(bytes, INT64_MAX)), decimals,
+                                        QLocale::DataSizeTraditionalFormat);
+    };
+    for (int decimals = 0; decimals <= 3; ++decimals) {
+        if (text(a, decimals) != text(b, decimals)) {
+            return {text(a, decimals), text(b, decimals)};
+        }
+    }
+    const QString bytes = QCoreApplication::translate("Kestro", "%1 bytes");
+    return {bytes.arg(locale.toString(qulonglong(a))), bytes.arg(locale.toString(qulonglong(b)))};
+}
+
+// Looks, before anything is copied, for every cause that would stop the copies and can be
+// known beforehand: an add-on file that cannot be read, a game file that may not be replaced
+// or a folder or special file in the way, and too little room on the game's disk. Gives the
+// game's name for each file of the add-on.
+Outcome foresee(const FileList &files, const FolderHandle &from, const FolderHandle &into,
+                GameNames game, std::vector<std::string> &targets,
+                const std::function<void()> &working)
+{
+    if (into.error()) {
+        return failure(copyToAction(), into.path(), into.error());
+    }
+    // What the game directory holds that its list leaves out: folders, special files, hidden
+    // files. Only a name in the list or among these needs a look.
+    std::unordered_set<std::string> unlisted;
+    (void)platform::forEachEntry(
+        into.path(),
+        [&](std::string_view name, platform::EntryKind kind) {
+            if (kind != platform::EntryKind::File || !game.has(std::string(name))) {
+                unlisted.insert(platform::upper(name));
+            }
+        },
+        platform::Hidden::Include);
+    // A disk that cannot tell its room is not refused for it.
+    std::uint64_t available = UINT64_MAX, block = 1;
+    (void)platform::freeSpace(into, available, block);
+    block = std::max<std::uint64_t>(block, 1);
+    // Each copy is written whole beside the file it replaces, which only then frees its room:
+    // the most room needed is at some copy, what the copies before it added plus that copy.
+    std::int64_t added = 0, needed = 0;
+    std::unordered_map<std::string, std::int64_t> copied;
+    const int count = files.count();
+    targets.clear();
+    targets.reserve(std::size_t(count));
+    for (int i = 0; i < count; ++i) {
+        working();
+        const std::string name = files.entry(i);
+        std::uint64_t size = 0;
+        if (const std::error_code error = platform::sourceSize(from, name, size)) {
+            return failure(copyAction(), platform::join(from.path(), name), error);
+        }
+        const std::string target = game.nameFor(name);
+        std::uint64_t freed = 0;
+        if (const auto earlier = copied.find(target); earlier != copied.end()) {
+            freed = std::uint64_t(earlier->second);
+        } else if (game.has(target) || unlisted.contains(platform::upper(target))) {
+            if (const std::error_code error =
+                    platform::cannotReplaceGameFile(into, target, freed)) {
+                return failure(copyToAction(), platform::join(into.path(), target), error);
+            }
+        }
+        const auto room = std::int64_t((size + block - 1) / block * block);
+        needed = std::max(needed, added + room);
+        added += room - std::int64_t(freed);
+        copied[target] = room;
+        game.add(target);
+        targets.push_back(target);
+    }
+    if (std::uint64_t(needed) > available) {
+        const auto [need, free] = roomTexts(std::uint64_t(needed), available);
+        return Failure{copyToAction(), into.path(),
+                       QCoreApplication::translate(
+                           "Kestro", "its disk has %1 free, and the folder's files need %2")
+                           .arg(free, need)};
+    }
+    return {};
+}
+
+// Said when a Load stops: how many of the folder's files are in the game, and what to do.
+QString copiedSoFar(int copied, int count)
+{
+    if (copied == 0) {
+        return QCoreApplication::translate("Kestro", "Nothing was copied.");
+    }
+    const QString advice = QCoreApplication::translate(
+        "Kestro", "Once the cause is fixed, load the folder again: that copies the rest and "
+                  "adds the folder to the list, so that a click can remove it.");
+    const QString done =
+        copied == 1
+            ? QCoreApplication::translate("Kestro",
+                                          "1 of the folder's %1 files was already copied into "
+                                          "the game directory, but the folder is not listed.")
+                  .arg(count)
+            : QCoreApplication::translate("Kestro",
+                                          "%1 of the folder's %2 files were already copied into "
+                                          "the game directory, but the folder is not listed.")
+                  .arg(copied)
+                  .arg(count);
+    return done + u' ' + advice;
+}
 
 } // namespace
 
@@ -77,20 +200,23 @@ Outcome Command1_Click(Form &form, const Progress &progress)
     if (Outcome failed = form.EAWFile.refresh()) {
         return failed;
     }
-    GameNames game(form.EAWFile);
     const FolderHandle from(form.File1.path());
     const FolderHandle into(form.EAWFile.path());
     removeLeftovers(into);
     const int count = form.File1.count();
+    std::vector<std::string> targets;
+    if (Outcome refused = foresee(form.File1, from, into, GameNames(form.EAWFile), targets,
+                                  [&] { progress(0, std::size_t(count)); })) {
+        refused->note = copiedSoFar(0, count);
+        return refused;
+    }
     for (int i = 0; i < count; ++i) {
-        const std::string name = form.File1.entry(i);
-        const std::string target = game.nameFor(name);
-        const Outcome failed = installFile(from, name, into, target,
-                                           [&] { progress(std::size_t(i), std::size_t(count)); });
+        Outcome failed = installFile(from, form.File1.entry(i), into, targets[std::size_t(i)],
+                                     [&] { progress(std::size_t(i), std::size_t(count)); });
         if (failed) {
+            failed->note = copiedSoFar(i, count);
             return failed;
         }
-        game.add(target);
         progress(std::size_t(i + 1), std::size_t(count));
     }
     form.List1.addItem(folder);

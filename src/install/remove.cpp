@@ -12,9 +12,12 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -49,24 +52,39 @@ Outcome findMatches(const FileList &folder, const std::string &game, std::vector
     return failed;
 }
 
-// A read-only game file stays. Files are looked at and deleted by their names in the game
-// directory, as the system's own tools do.
-Outcome deleteGameFile(const platform::Folder &game, const std::string &name)
+QString deleteAction()
 {
-    std::error_code error = platform::cannotReplace(game, name);
-    if (!error) {
-        error = platform::remove(game, name);
+    return QCoreApplication::translate("Kestro", "delete");
+}
+
+// Said when a removal stops: how many of the folder's game files are gone, and what to do.
+QString deletedSoFar(std::size_t deleted, std::size_t count)
+{
+    if (deleted == 0) {
+        return QCoreApplication::translate("Kestro", "Nothing was deleted.");
     }
-    if (error) {
-        return failure(QCoreApplication::translate("Kestro", "delete"),
-                       platform::join(game.path(), name), error);
-    }
-    return {};
+    const QString advice = QCoreApplication::translate(
+        "Kestro", "Once the cause is fixed, click the folder again to delete the rest.");
+    const QString done =
+        deleted == 1
+            ? QCoreApplication::translate("Kestro",
+                                          "1 of the folder's %1 files in the game directory was "
+                                          "already deleted; the folder stays listed.")
+                  .arg(count)
+            : QCoreApplication::translate("Kestro",
+                                          "%1 of the folder's %2 files in the game directory "
+                                          "were already deleted; the folder stays listed.")
+                  .arg(deleted)
+                  .arg(count);
+    return done + u' ' + advice;
 }
 
 // Deletes the game files named, in any letter case, like the folder's files: the same files,
 // in the same order, as comparing every folder file with every game file, for the cost of
-// one pass over the game directory and one delete per match.
+// one pass over the game directory and one look and one delete per match. None is deleted
+// while one of them may not be: a read-only one, or on Windows a hidden or system one.
+// Files are looked at and deleted by their names in the game directory, as the system's own
+// tools do.
 Outcome deleteMatches(const FileList &folder, const std::string &game, const Progress &progress)
 {
     std::vector<Match> matches;
@@ -77,12 +95,25 @@ Outcome deleteMatches(const FileList &folder, const std::string &game, const Pro
     if (gameFolder.error()) {
         return failure(QCoreApplication::translate("Kestro", "open"), game, gameFolder.error());
     }
-    Outcome failed;
-    for (std::size_t i = 0; i < matches.size() && !failed; ++i) {
-        failed = deleteGameFile(gameFolder, matches[i].name);
+    for (const Match &match : matches) {
+        std::uint64_t freed = 0;
+        if (const std::error_code error =
+                platform::cannotReplaceGameFile(gameFolder, match.name, freed)) {
+            Failure refused = failure(deleteAction(), platform::join(game, match.name), error);
+            refused.note = deletedSoFar(0, matches.size());
+            return refused;
+        }
+        progress(0, matches.size());
+    }
+    for (std::size_t i = 0; i < matches.size(); ++i) {
+        if (const std::error_code error = platform::remove(gameFolder, matches[i].name)) {
+            Failure failed = failure(deleteAction(), platform::join(game, matches[i].name), error);
+            failed.note = deletedSoFar(i, matches.size());
+            return failed;
+        }
         progress(i + 1, matches.size());
     }
-    return failed;
+    return {};
 }
 
 } // namespace
@@ -111,7 +142,8 @@ Outcome List1_Click(Form &form, const Progress &progress)
         // The file list still shows the folder just removed, which Load must not reinstall
         // under the directory list's name.
         form.Command1.setEnabled(false);
-        (failed ? failed : restored)->note = loadIsOff();
+        QString &note = (failed ? failed : restored)->note;
+        note = note.isEmpty() ? loadIsOff() : note + u"\n\n"_s + loadIsOff();
     }
     return failed ? failed : restored;
 }

@@ -56,17 +56,20 @@ class Windows : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Hidden and system files are never listed, copied or deleted; hidden and system folders
-    // are listed. A read-only game file is neither replaced by Load nor deleted by a removal;
-    // "é.txt" is the game's "É.TXT".
+    // Hidden and system files are never listed, copied, replaced or deleted; hidden and system
+    // folders are listed. A Load that would replace a hidden, system or read-only game file, or a
+    // removal that would delete a read-only file, is refused before any file changes; "é.txt" is
+    // the game's "É.TXT".
     void attributesAndCase()
     {
         Messages messages;
         TestDir start;
         makeStart(start);
-        start.make({"EAW/eaw.ini", "a/ok.txt", "a/h.txt", "a/s.txt", "h/", "s/"});
+        start.make({"EAW/eaw.ini", "a/ok.txt", "a/h.txt", "a/s.txt", "c/ok.txt", "c/h.txt",
+                    "d/ok.txt", "d/s.txt", "h/", "s/"});
         start.write("a/ro.txt", "new");
         start.write("b/é.txt", "new");
+        start.write("EAW/ok.txt", "old");
         start.write("EAW/ro.txt", "old");
         start.write("EAW/É.TXT", "old");
         start.write("EAW/h.txt", "hidden");
@@ -83,23 +86,29 @@ private Q_SLOTS:
         click(*window, start.path("b"));
         clickLoad(*window);
         QCOMPARE(start.read("EAW/É.TXT"), "new");
+        const Names game = start.contents("EAW");
         click(*window, start.path("a"));
         QCOMPARE(listed(*window->File1), (Names{"ok.txt", "ro.txt"}));
         clickLoad(*window);
-        QCOMPARE(messages.take(),
-                 u"Cannot copy to \"%1\": %2"_s.arg(start.qpath("EAW/ro.txt"), accessDenied()));
-        QCOMPARE(start.read("EAW/ro.txt"), "old");
-        QCOMPARE(start.names("EAW"),
-                 (Names{"eaw.ini", "h.txt", "ok.txt", "ro.txt", "s.txt", "É.TXT"}));
+        QCOMPARE(messages.take(), u"Cannot copy to \"%1\": %2\n\nNothing was copied."_s.arg(
+                                      start.qpath("EAW/ro.txt"), accessDenied()));
+        for (const std::string folder : {"c", "d"}) {
+            const std::string file = folder == "c" ? "EAW/h.txt" : "EAW/s.txt";
+            click(*window, start.path(folder));
+            clickLoad(*window);
+            QCOMPARE(messages.take(),
+                     u"Cannot copy to \"%1\": it is a hidden or system file, "
+                     u"which Kestro leaves alone\n\nNothing was copied."_s.arg(start.qpath(file)));
+        }
+        QCOMPARE(start.contents("EAW"), game);
 
         window->List1->addItem(start.path("a"));
         clickRow(window->List1, 1);
-        QCOMPARE(messages.take(),
-                 u"Cannot delete \"%1\": %2"_s.arg(start.qpath("EAW/ro.txt"), accessDenied()));
+        QCOMPARE(messages.take(), u"Cannot delete \"%1\": %2\n\nNothing was deleted."_s.arg(
+                                      start.qpath("EAW/ro.txt"), accessDenied()));
+        QCOMPARE(start.contents("EAW"), game);
         clickRow(window->List1, 0);
-        QCOMPARE(start.read("EAW/h.txt") + start.read("EAW/s.txt") + start.read("EAW/ro.txt"),
-                 "hiddensystemold");
-        QCOMPARE(start.names("EAW"), (Names{"eaw.ini", "h.txt", "ro.txt", "s.txt"}));
+        QCOMPARE(start.names("EAW"), (Names{"eaw.ini", "h.txt", "ok.txt", "ro.txt", "s.txt"}));
         setAttributes(start, {"EAW/ro.txt"}, FILE_ATTRIBUTE_NORMAL);
     }
 

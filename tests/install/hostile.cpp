@@ -3,6 +3,12 @@
 // them: each ends right, or with a message naming the path and the reason, and nothing is lost.
 #include "windowdriver.h"
 
+#include <QScopeGuard>
+
+#ifndef _WIN32
+#include <sys/mount.h>
+#endif
+
 namespace {
 
 struct Tree
@@ -52,6 +58,24 @@ const std::vector<Tree> trees = {
     {"list with a 1 MB line", "EAW", "addon", {"a"}, {}, std::string(1 << 20, 'x') + "\r\n"},
     {"list with NUL bytes", "EAW", "addon", {"a"}, {}, "/g/a\0b\r\n"s, {"/g/a\0b"s}},
     {"list ends without a line end", "EAW", "addon", {"a"}, {}, "/g/a", {"/g/a"}},
+};
+
+// Files and their sizes in KiB, on a disk of 1 MiB in pieces of 4 KiB.
+using Sizes = std::vector<std::pair<std::string, int>>;
+
+struct Room
+{
+    const char *name;
+    Sizes game, addon;
+    const char *free = nullptr, *needed = nullptr; // as a refused Load says; none if it fits
+};
+
+const std::vector<Room> rooms = {
+    {"fits", {}, {{"a1", 300}, {"b2", 300}, {"zz", 300}}},
+    {"too large", {}, {{"a1", 400}, {"b2", 400}, {"zz", 400}}, "1.0 MB", "1.2 MB"},
+    {"new copy beside the old file", {{"zz", 600}}, {{"zz", 600}}, "424 kB", "600 kB"},
+    {"each replaced file frees room for the next", {{"a1", 500}}, {{"a1", 400}, {"b2", 500}}},
+    {"what the copies before added", {{"a1", 100}}, {{"a1", 400}, {"b2", 650}}, "924 kB", "952 kB"},
 };
 
 } // namespace
@@ -126,19 +150,43 @@ private Q_SLOTS:
                                               // "removal" of the loaded "a"
         QTest::addColumn<QString>("fault");   // what happens just before
         QTest::addColumn<QString>("message"); // with %1 for the start directory
-        const auto row = [](const char *act, const char *fault, const QString &message) {
+        QTest::addColumn<int>("changed");     // how many of the game's a, b, c were copied or
+                                              // deleted before the act stopped
+        const auto row = [](const char *act, const char *fault, const QString &message,
+                            int changed = 0) {
             QTest::addRow("%s, %s", act, fault)
-                << QString::fromUtf8(act) << QString::fromUtf8(fault) << message;
+                << QString::fromUtf8(act) << QString::fromUtf8(fault) << message << changed;
         };
         const QString off = u"\n\n"_s + loadIsOff();
+        const QString noCopy = u"\n\nNothing was copied."_s;
+        const QString noDelete = u"\n\nNothing was deleted."_s;
+        const QString oneCopied =
+            u"\n\n1 of the folder's 3 files was already copied into the game directory, but the "
+            u"folder is not listed. Once the cause is fixed, load the folder again: that copies "
+            u"the rest and adds the folder to the list, so that a click can remove it."_s;
+        const QString oneDeleted =
+            u"\n\n1 of the folder's 3 files in the game directory was already deleted; the "
+            u"folder stays listed. Once the cause is fixed, click the folder again to delete "
+            u"the rest."_s;
         row("click", "add-on deleted", u"Cannot open \"%1/a\": No such file or directory"_s + off);
         row("click", "add-on replaced", u"Cannot open \"%1/a\": Not a directory"_s + off);
-        row("Load", "add-on deleted", u"Cannot copy \"%1/a/a\": No such file or directory"_s);
-        row("Load", "add-on replaced", u"Cannot copy \"%1/a/a\": Not a directory"_s);
-        row("Load", "read-only", u"Cannot copy to \"%1/EAW/b\": Permission denied"_s);
-        row("Load", "immutable", u"Cannot copy to \"%1/EAW/b\": Operation not permitted"_s);
-        row("removal", "read-only", u"Cannot delete \"%1/EAW/b\": Permission denied"_s);
-        row("removal", "immutable", u"Cannot delete \"%1/EAW/b\": Operation not permitted"_s);
+        // Seen before the first file is copied or deleted.
+        row("Load", "add-on deleted",
+            u"Cannot copy \"%1/a/a\": No such file or directory"_s + noCopy);
+        row("Load", "add-on replaced", u"Cannot copy \"%1/a/a\": Not a directory"_s + noCopy);
+        row("Load", "add-on's file deleted",
+            u"Cannot copy \"%1/a/b\": No such file or directory"_s + noCopy);
+        row("Load", "read-only", u"Cannot copy to \"%1/EAW/b\": Permission denied"_s + noCopy);
+        row("Load", "folder in the way", u"Cannot copy to \"%1/EAW/b\": Is a directory"_s + noCopy);
+        row("Load", "FIFO in the way", u"Cannot copy to \"%1/EAW/b\": it is not a file"_s + noCopy);
+        row("removal", "read-only", u"Cannot delete \"%1/EAW/b\": Permission denied"_s + noDelete);
+        // Seen only when it happens.
+        row("Load", "immutable",
+            u"Cannot copy to \"%1/EAW/b\": Operation not permitted"_s + oneCopied, 1);
+        row("Load", "file too large", u"Cannot copy to \"%1/EAW/b\": File too large"_s + oneCopied,
+            1);
+        row("removal", "immutable",
+            u"Cannot delete \"%1/EAW/b\": Operation not permitted"_s + oneDeleted, 1);
     }
 
     // Reported, and nothing is lost: what was done before stays, no temporary file is left, and
@@ -148,8 +196,9 @@ private Q_SLOTS:
         QFETCH(QString, act);
         QFETCH(QString, fault);
         QFETCH(QString, message);
-        if (fault == u"immutable") {
-            POSIX_ONLY("immutable files");
+        QFETCH(int, changed);
+        if (fault == u"immutable" || fault == u"FIFO in the way" || fault == u"file too large") {
+            POSIX_ONLY("immutable files, FIFOs and limits on a file's size");
         }
         Messages messages;
         TestDir start;
@@ -162,7 +211,10 @@ private Q_SLOTS:
         const std::string b = start.path("EAW/b");
         fs::permissions(fsPath(b), fs::perms(fault == u"read-only" ? 0444 : 0644));
 #ifndef _WIN32
-        const auto thaw = qScopeGuard([&] { setImmutable(b, false); });
+        const auto thaw = qScopeGuard([&] {
+            setImmutable(b, false);
+            limitFileSize();
+        });
         if (fault == u"immutable" && !setImmutable(b, true)) {
             QSKIP("this file system cannot make a file immutable");
         }
@@ -171,31 +223,50 @@ private Q_SLOTS:
         auto window = openWindow(start, "EAW");
         const std::string shown = act == u"Load" ? "a" : act == u"removal" ? "c" : "EAW";
         click(*window, start.path(shown));
-        fs::rename(fsPath(start.path("a")),
-                   fsPath(start.path(fault.startsWith(u"add-on") ? "away" : "a")));
+        if (fault.startsWith(u"add-on ")) {
+            fs::rename(fsPath(start.path("a")), fsPath(start.path("away")));
+        }
         if (fault.endsWith(u"replaced")) {
             start.write("a", "now a file");
         }
+        if (fault == u"add-on's file deleted") {
+            fs::remove(fsPath(start.path("a/b")));
+        }
+        if (fault.endsWith(u"in the way")) {
+            fs::remove(fsPath(b));
+            start.write(fault.startsWith(u"folder") ? "EAW/b/" : "EAW/b|");
+        }
+#ifndef _WIN32
+        if (fault == u"file too large") {
+            start.write("a/b", std::string(100'000, 'n'));
+            limitFileSize(10'000);
+        }
+#endif
+        const Names before = start.contents("EAW");
         act == u"click"  ? click(*window, start.path("a"))
         : act == u"Load" ? clickLoad(*window)
                          : clickRow(window->List1, 0);
         // Windows words the system's reasons its own way: there, the message up to the reason,
-        // unless the reason is Kestro's own.
+        // and what it adds after the reason, unless the reason is Kestro's own.
         const QString said = messages.take();
-        QString expected = message.arg(start.qpath());
+        QString expected =
+            message.arg(start.qpath()).replace(u'/', QLatin1Char(platform::separator));
+        const qsizetype reason = expected.indexOf(u"\": "_s) + 3,
+                        note = expected.indexOf(u"\n\n"_s);
+        const bool own = onPosix || expected.contains(u"Permission denied"_s);
         if (!onPosix) {
-            expected.replace(u'/', u'\\').replace(u"Permission denied"_s, accessDenied());
-            if (!expected.endsWith(accessDenied())) {
-                expected.truncate(expected.indexOf(u"\": "_s) + 3);
-            }
+            expected.replace(u"Permission denied"_s, accessDenied());
         }
-        QCOMPARE(onPosix ? said : said.left(expected.size()), expected);
-        // The game's a, b and c: a Load copied "a" before it stopped at "b"; a removal deleted "a".
-        const bool before = !fault.startsWith(u"add-on");
-        QCOMPARE(start.read("EAW/a") + "|" + start.read("EAW/b") + "|" + start.read("EAW/c"),
-                 before ? (act == u"Load" ? "new|old|old" : "|old|old") : "old|old|old");
-        QVERIFY(std::ranges::none_of(start.names("EAW"),
-                                     [](const std::string &name) { return name[0] == '.'; }));
+        QCOMPARE(own ? said : said.left(reason) + said.mid(said.indexOf(u"\n\n"_s)),
+                 own ? expected : expected.left(reason) + expected.mid(note));
+        // The game's a, b, c: only the first `changed` were copied over or deleted.
+        Names after = before;
+        for (char name = 'a'; name < 'a' + changed; ++name) {
+            const auto old = std::ranges::find(after, name + "=old"s);
+            QVERIFY(old != after.end());
+            act == u"Load" ? void(*old = name + "=new"s) : void(after.erase(old));
+        }
+        QCOMPARE(start.contents("EAW"), after);
         QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"a"}));
         QCOMPARE(window->File1->path(), start.path(shown));
         if (act == u"click") {
@@ -203,6 +274,59 @@ private Q_SLOTS:
             QTest::keyClick(window->Dir1, Qt::Key_Return);
             QVERIFY(messages.take().startsWith(u"Cannot open \""_s + start.qpath("a")));
             QCOMPARE(window->Dir1->path(), start.path());
+        }
+    }
+
+    void room_data()
+    {
+        QTest::addColumn<int>("row");
+        for (int row = 0; row < int(rooms.size()); ++row) {
+            QTest::newRow(rooms[std::size_t(row)].name) << row;
+        }
+    }
+
+    // A Load that would fill the game's disk is refused before it copies anything. Each copy
+    // is written whole beside the file it replaces, which only then frees its room.
+    void room()
+    {
+        QFETCH(int, row);
+        const Room &room = rooms[std::size_t(row)];
+        POSIX_ONLY("a small disk mounted for the test");
+        Messages messages;
+        TestDir start;
+        makeStart(start);
+        start.make({"EAW/"});
+#ifndef _WIN32
+        if (::mount("kestro", start.path("EAW").c_str(), "tmpfs", 0, "size=1048576") != 0) {
+            QSKIP("this system does not let the test mount a small disk");
+        }
+        const auto unmounted =
+            qScopeGuard([&] { ::umount2(start.path("EAW").c_str(), MNT_DETACH); });
+#endif
+        start.write("EAW/eaw.ini");
+        for (const auto &[name, kib] : room.game) {
+            start.write("EAW/" + name, std::string(std::size_t(kib) << 10, 'o'));
+        }
+        for (const auto &[name, kib] : room.addon) {
+            start.write("a/" + name, std::string(std::size_t(kib) << 10, 'n'));
+        }
+        const Names before = start.contents("EAW");
+        auto window = openWindow(start, "EAW");
+        click(*window, start.path("a"));
+        clickLoad(*window);
+        if (!room.free) {
+            QCOMPARE(messages.take(), QString());
+            QCOMPARE(window->List1->item(0), start.path("a"));
+            for (const auto &file : room.addon) {
+                QCOMPARE(start.read("EAW/" + file.first), start.read("a/" + file.first));
+            }
+        } else {
+            QCOMPARE(messages.take(), u"Cannot copy to \"%1\": its disk has %2 free, and the "
+                                      u"folder's files need %3\n\nNothing was copied."_s.arg(
+                                          start.qpath("EAW"), QString::fromUtf8(room.free),
+                                          QString::fromUtf8(room.needed)));
+            QCOMPARE(start.contents("EAW"), before);
+            QCOMPARE(window->List1->count(), 0);
         }
     }
 };
