@@ -14,8 +14,8 @@ class DirListBox;
 class FileListBox;
 class ListBox;
 class PictureArea;
-class QLockFile;
 class QGroupBox;
+class QLockFile;
 class QPushButton;
 class TextLabel;
 
