@@ -471,7 +471,7 @@ std::error_code replace(const Folder &folder, File &file, const std::string &nam
     // A second descriptor keeps the lock while the first is closed, which is where some file
     // systems (NFS) report a write that failed.
     File lock;
-    lock.reset(::dup(fd(file)));
+    lock.reset(::fcntl(fd(file), F_DUPFD_CLOEXEC, 0));
     const bool closed = ::close(fd(file)) == 0;
     // Closed even when it fails: closing it again could close another file.
     file.release();
