@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What only Kestro for Windows meets: file attributes, letter case beyond ASCII, drive roots,
-// long paths and names the system would change, links, the ANSI code page of "FoldersLoaded.txt",
-// and game files and folders that are held open.
+// What only Kestro for Windows meets: attributes, letter case beyond ASCII, drive roots, long
+// paths and odd names, links, the list file's code page, and files and folders held open.
 #include "core/directory.h"
 #include "core/filecopy.h"
 #include "core/loadedfolders.h"
@@ -160,15 +159,16 @@ private Q_SLOTS:
         QCOMPARE(start.names("EAW"), Names{"eaw.ini"});
     }
 
-    // A game folder 300 characters deep, and names that would name other files if the system
-    // were not given them as they are: "readme.txt." is loaded and removed beside the game's own
-    // "readme.txt"; a name that is not valid UTF-16, which NTFS allows (Wine does not), beside
-    // "a\uFFFD".
+    // A game folder 300 characters deep, and names the system would change unless given them as
+    // they are: "readme.txt." is loaded and removed beside the game's "readme.txt", and a name that
+    // is not valid UTF-16 (NTFS allows it, Wine does not) beside "a\uFFFD". The list names the
+    // add-on as a user may write it, with "\/./", which Kestro tidies before the system takes it.
     void longPathsAndOddNames()
     {
         Messages messages;
         TestDir start;
         makeStart(start);
+        start.write("FoldersLoaded.txt", start.path() + "\\/./a\r\n");
         const std::string deep = "EAW/" + std::string(130, 'g'),
                           game = deep + "/" + std::string(130, 'h');
         for (const std::string &folder : {"EAW"s, deep, game, "a"s}) {
