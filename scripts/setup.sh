@@ -20,6 +20,7 @@ windows)
         g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 # compilers, windres
         ninja-build perl                                     # Qt's build (syncqt is perl)
         wine wine64 zip                                      # run tests, package zips
+        locales                                              # the Japanese locale of a test
     )
     ;;
 esac

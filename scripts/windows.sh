@@ -49,6 +49,10 @@ test)
         fi
         wineserver -w
     fi
+    # A test runs Wine in Japanese, code page 932, too: Wine spells file names in the character set
+    # of the locale it starts in, which is made here as the system may not have it.
+    mkdir -p "$build/locale"
+    [ -d "$build/locale/ja_JP.UTF-8" ] || localedef -i ja_JP -f UTF-8 "$build/locale/ja_JP.UTF-8"
     # The offscreen platform of the tests draws text with a font from beside the program.
     mkdir -p "$build/lib/fonts"
     cp -u /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "$build/lib/fonts/"

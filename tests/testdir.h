@@ -69,9 +69,8 @@ inline QString accessDenied()
 {
 #ifdef _WIN32
     return platform::reason({ERROR_ACCESS_DENIED, std::system_category()});
-#else
-    return u"Permission denied"_s;
 #endif
+    return u"Permission denied"_s;
 }
 
 // A FIFO or a link, as TestDir::write makes them.
