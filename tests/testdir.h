@@ -164,7 +164,7 @@ public:
         Names found;
         for (const std::string &name : names(folder)) {
             const fs::file_status status = fs::status(fsPath(path(folder + "/" + name)));
-            found.push_back(name + (fs::is_regular_file(status) ? "=" + read(folder + "/" + name)
+            found.push_back(name + (fs::is_regular_file(status) ? '=' + read(folder + "/" + name)
                                     : fs::is_directory(status)  ? "/"
                                                                 : "|"));
         }
