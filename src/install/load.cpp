@@ -186,6 +186,11 @@ static Outcome refusal(const Form &form, const std::string &folder)
     if (const auto reason = cannotKeep(folder)) {
         return Failure{action, folder, *reason};
     }
+    // Recorded, the game directory would be an add-on whose removal deletes every game file.
+    if (platform::sameFile(form.File1.path(), form.EAWdir) ||
+        platform::sameFile(folder, form.EAWdir)) {
+        return Failure{action, folder, gameItself()};
+    }
     return {};
 }
 

@@ -127,9 +127,17 @@ Outcome List1_Click(Form &form, const Progress &progress)
     if (form.File1.count() == 0) {
         return {};
     }
-    // The game directory is read here, once; the hidden game list is read again by the next
-    // Load, before it uses its names.
-    Outcome failed = deleteMatches(form.File1, form.EAWFile.path(), progress);
+    Outcome failed;
+    if (platform::sameFile(form.File1.path(), form.EAWFile.path())) {
+        // Every game file is named like a file of the game directory itself.
+        failed =
+            Failure{QCoreApplication::translate("Kestro", "remove"), form.File1.path(),
+                    gameItself(), QCoreApplication::translate("Kestro", "Nothing was deleted.")};
+    } else {
+        // The game directory is read here, once; the hidden game list is read again by the
+        // next Load, before it uses its names.
+        failed = deleteMatches(form.File1, form.EAWFile.path(), progress);
+    }
     if (!failed) {
         form.List1.removeItem(form.List1.selectedIndex());
         form.Command1.setEnabled(true);
@@ -138,6 +146,9 @@ Outcome List1_Click(Form &form, const Progress &progress)
         }
     }
     Outcome restored = form.File1.setPath(form.tempname);
+    if (platform::sameFile(form.File1.path(), form.EAWdir)) {
+        form.Command1.setEnabled(false);
+    }
     if (restored) {
         // The file list still shows the folder just removed, which Load must not reinstall
         // under the directory list's name.

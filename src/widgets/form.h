@@ -52,3 +52,9 @@ inline QString loadIsOff()
 {
     return QCoreApplication::translate("Kestro", "Load is off until you choose a folder.");
 }
+
+// Why the game directory itself is neither loaded nor removed.
+inline QString gameItself()
+{
+    return QCoreApplication::translate("Kestro", "it is the game directory itself");
+}

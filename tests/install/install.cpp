@@ -129,6 +129,37 @@ private Q_SLOTS:
                 !fs::exists(start.path("EAW/old.txt")));
         QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {""}));
     }
+
+    // The game directory is never an add-on: Load stays off on it after a removal, refuses it
+    // when pressed all the same, and a list entry naming it deletes nothing.
+    void gameItself()
+    {
+        Messages messages;
+        TestDir start;
+        start.make({"games/EAW/eaw.ini", "games/EAW/a.txt", "a/a.txt"});
+        start.write("FoldersLoaded.txt", lines(start, {"a", "games/EAW"}));
+        auto window = openWindow(start);
+        open(*window, start.path("games"));
+        click(*window, start.path("games/EAW"));
+        open(*window, start.path("games"));
+        click(*window, start.path("games/EAW"));
+        QVERIFY(!window->Command1->isEnabled());
+        clickRow(window->List1, 0);
+        QCOMPARE(start.names("games/EAW"), Names{"eaw.ini"});
+        QVERIFY(!window->Command1->isEnabled());
+        window->Command1->setEnabled(true);
+        clickLoad(*window);
+        const QString game = start.qpath("games/EAW");
+        QCOMPARE(messages.take(),
+                 u"Cannot load \"%1\": it is the game directory itself"_s.arg(game));
+        clickRow(window->List1, 0);
+        QCOMPARE(
+            messages.take(),
+            u"Cannot remove \"%1\": it is the game directory itself\n\nNothing was deleted."_s.arg(
+                game));
+        QCOMPARE(start.names("games/EAW"), Names{"eaw.ini"});
+        QCOMPARE(window->List1->count(), 1);
+    }
 };
 
 QTEST_MAIN(Install)
