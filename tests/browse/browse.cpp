@@ -108,8 +108,7 @@ private Q_SLOTS:
     }
 
     // The game or the start directory under another name (a link, a linked parent, a bind mount)
-    // is no add-on: a click leaves Load off. A removal turns Load on in the game directory, whose
-    // files Load then copies onto themselves unchanged, but not in the start directory.
+    // is no add-on: a click leaves Load off, and so does a removal.
     void spellings()
     {
         POSIX_ONLY("links and mounts");
@@ -136,9 +135,8 @@ private Q_SLOTS:
         open(*window, start.path("Here/EAW"));
         QVERIFY(!window->Command1->isEnabled());
         clickRow(window->List1, 0);
-        clickLoad(*window);
+        QVERIFY(!window->Command1->isEnabled());
         QCOMPARE(start.state("EAW"), before);
-        QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"Here/EAW"}));
 #endif
     }
 
