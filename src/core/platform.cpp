@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What both platforms share: paths, letter case, the failure that is not the system's, files.
+// What both platforms share: paths, letter case, the failures that are not the system's, files.
 #include "core/platform.h"
 
 #include <QCoreApplication>
@@ -8,8 +8,6 @@
 #include <QStringDecoder>
 
 #include <algorithm>
-#include <cinttypes>
-#include <cstdio>
 
 namespace platform {
 
@@ -74,31 +72,6 @@ std::string upper(std::string_view name)
         result.append(QChar::fromUcs4(simpleUpper(c)));
     }
     return result.toStdString();
-}
-
-std::string temporaryName(std::string_view prefix, std::uint64_t identity, unsigned number)
-{
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016" PRIx64, identity);
-    return std::string(prefix) + hex + "-" + std::to_string(number);
-}
-
-std::optional<std::uint64_t> temporaryIdentity(std::string_view prefix, std::string_view name)
-{
-    // Exactly the form temporaryName gives: 16 hex digits, a dash, a decimal number.
-    constexpr std::size_t digits = 16;
-    if (!name.starts_with(prefix) || name.size() < prefix.size() + digits + 2 ||
-        name[prefix.size() + digits] != '-') {
-        return std::nullopt;
-    }
-    const std::string_view hex = name.substr(prefix.size(), digits);
-    const std::string_view number = name.substr(prefix.size() + digits + 1);
-    const auto isHex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); };
-    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-    if (!std::ranges::all_of(hex, isHex) || !std::ranges::all_of(number, isDigit)) {
-        return std::nullopt;
-    }
-    return std::stoull(std::string(hex), nullptr, 16);
 }
 
 namespace {

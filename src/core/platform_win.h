@@ -1,10 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// What the files of the Win32 side share: names as Kestro keeps them and as the system takes them.
+// What the files of the Win32 side share: names as Kestro keeps them and as the system takes them,
+// the system's failure, the handles behind Kestro's files.
+
+#include "core/platform.h"
 
 #include <string>
 #include <string_view>
+#include <system_error>
+
+#include <windows.h>
 
 namespace platform {
 
@@ -16,5 +22,15 @@ std::wstring wide(std::string_view path);
 // A name the system gives, as Kestro keeps it: UTF-8, where a lone surrogate, which NTFS allows
 // in a name, keeps its three-byte form (WTF-8), so that wide() gives the same name back.
 std::string narrow(std::wstring_view name);
+
+inline std::error_code lastError()
+{
+    return {int(::GetLastError()), std::system_category()};
+}
+
+inline HANDLE native(const File &file)
+{
+    return reinterpret_cast<HANDLE>(file.handle());
+}
 
 } // namespace platform
