@@ -59,6 +59,27 @@ std::error_code checkRegular(File &file)
     return {};
 }
 
+// The entry of that name itself, not what a link leads to: false where there is none or it is a
+// link, which is replaced rather than written through.
+bool inTheWay(const Folder &folder, const std::string &name, struct stat &status)
+{
+    return ::fstatat(fd(folder), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+           !S_ISLNK(status.st_mode);
+}
+
+// Why the entry may not be replaced or deleted: a directory, or a file nobody may write to, which
+// is what the game's platform calls read-only.
+std::error_code refusal(const struct stat &status)
+{
+    if (S_ISDIR(status.st_mode)) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        return std::make_error_code(std::errc::permission_denied);
+    }
+    return {};
+}
+
 } // namespace
 
 void failWritesPastSizeLimit()
@@ -255,20 +276,15 @@ std::error_code cannotReplaceGameFile(const Folder &folder, const std::string &n
         return folder.error();
     }
     struct stat status;
-    if (::fstatat(fd(folder), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
-        S_ISLNK(status.st_mode)) {
+    if (!inTheWay(folder, name, status)) {
         return {};
     }
-    if (S_ISDIR(status.st_mode)) {
-        return std::make_error_code(std::errc::is_a_directory);
-    }
     // A FIFO, socket or device is no game file, and stays.
-    if (!S_ISREG(status.st_mode)) {
+    if (!S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode)) {
         return notAFile();
     }
-    // Nobody may write to it: read-only, as for cannotReplace.
-    if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-        return std::make_error_code(std::errc::permission_denied);
+    if (const std::error_code error = refusal(status)) {
+        return error;
     }
     // A file with other names keeps its room.
     freed = status.st_nlink == 1 ? std::uint64_t(status.st_blocks) * 512 : 0;
@@ -281,18 +297,7 @@ std::error_code cannotReplace(const Folder &folder, const std::string &name)
         return folder.error();
     }
     struct stat status;
-    if (::fstatat(fd(folder), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
-        S_ISLNK(status.st_mode)) {
-        return {};
-    }
-    if (S_ISDIR(status.st_mode)) {
-        return std::make_error_code(std::errc::is_a_directory);
-    }
-    // A file nobody may write to is what the game's platform calls read-only.
-    if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-        return std::make_error_code(std::errc::permission_denied);
-    }
-    return {};
+    return inTheWay(folder, name, status) ? refusal(status) : std::error_code();
 }
 
 std::error_code copyBytes(const File &from, File &to, const std::function<void()> &working)
