@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What both platforms share of the temporaries: the names that carry their identity.
+#include "core/temporary.h"
 #include "core/platform.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cinttypes>
@@ -31,6 +34,24 @@ std::optional<std::uint64_t> temporaryIdentity(std::string_view prefix, std::str
         return std::nullopt;
     }
     return std::stoull(std::string(hex), nullptr, 16);
+}
+
+std::string unmarkedName(std::string_view prefix)
+{
+    static unsigned counter = 0;
+    return std::string(prefix) + "new-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
+           std::to_string(++counter);
+}
+
+std::error_code markByIdentity(std::string_view prefix, std::uint64_t identity, std::string &name,
+                               const std::function<std::error_code(const std::string &)> &rename)
+{
+    for (unsigned number = 0;; ++number) {
+        name = temporaryName(prefix, identity, number);
+        if (const std::error_code error = rename(name); error != std::errc::file_exists) {
+            return error;
+        }
+    }
 }
 
 } // namespace platform

@@ -3,6 +3,7 @@
 // with flock until renamed, and swept only when their lock is gone.
 #include "core/platform.h"
 #include "core/platform_posix.h"
+#include "core/temporary.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -29,15 +30,9 @@ std::error_code mark(int file, std::string_view prefix, std::string &name,
     if (::fstat(file, &status) != 0) {
         return lastError();
     }
-    for (unsigned number = 0;; ++number) {
-        name = temporaryName(prefix, status.st_ino, number);
-        if (rename(name.c_str()) == 0) {
-            return {};
-        }
-        if (errno != EEXIST) {
-            return lastError();
-        }
-    }
+    return markByIdentity(prefix, status.st_ino, name, [&](const std::string &marked) {
+        return rename(marked.c_str()) == 0 ? std::error_code() : lastError();
+    });
 }
 
 } // namespace
@@ -64,12 +59,10 @@ std::error_code createTemporary(const Folder &folder, std::string_view prefix, F
     }
     // Elsewhere it is made under a name no temporary has, and renamed once it is locked: a
     // Kestro killed in between leaves an empty file that no sweep takes.
-    static unsigned counter = 0;
     std::string unmarked;
     int opened;
     do {
-        unmarked = std::string(prefix) + "new-" + std::to_string(::getpid()) + "-" +
-                   std::to_string(++counter);
+        unmarked = unmarkedName(prefix);
         opened = ::openat(fd(folder), unmarked.c_str(),
                           O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     } while (opened < 0 && errno == EEXIST);

@@ -3,6 +3,7 @@
 // renamed through their handle, and swept only when nobody holds them.
 #include "core/platform.h"
 #include "core/platform_win.h"
+#include "core/temporary.h"
 
 #include <windows.h>
 
@@ -67,13 +68,9 @@ std::error_code createTemporary(const Folder &folder, std::string_view prefix, F
     // Made under a name no temporary has, then renamed through its handle: a Kestro killed in
     // between leaves an empty file that no sweep takes. Shared with nobody, no other Kestro
     // can open it, let alone delete it, while it is written.
-    static unsigned counter = 0;
     HANDLE handle;
     do {
-        const std::string unmarked = std::string(prefix) + "new-" +
-                                     std::to_string(::GetCurrentProcessId()) + "-" +
-                                     std::to_string(++counter);
-        handle = ::CreateFileW(wide(join(folder.path(), unmarked)).c_str(),
+        handle = ::CreateFileW(wide(join(folder.path(), unmarkedName(prefix))).c_str(),
                                GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_HIDDEN, nullptr);
     } while (handle == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_EXISTS);
@@ -84,18 +81,18 @@ std::error_code createTemporary(const Folder &folder, std::string_view prefix, F
     BY_HANDLE_FILE_INFORMATION info;
     std::error_code error =
         ::GetFileInformationByHandle(handle, &info) ? std::error_code() : lastError();
-    for (unsigned number = 0; !error; ++number) {
-        name = temporaryName(prefix, identityOf(info), number);
-        error = renameOpen(file, join(folder.path(), name), false);
-        if (!error) {
-            return {};
-        }
-        if (error.value() == ERROR_ALREADY_EXISTS || error.value() == ERROR_FILE_EXISTS) {
-            error.clear();
-        }
+    if (!error) {
+        error = markByIdentity(prefix, identityOf(info), name, [&](const std::string &marked) {
+            const std::error_code renamed = renameOpen(file, join(folder.path(), marked), false);
+            return renamed.value() == ERROR_ALREADY_EXISTS || renamed.value() == ERROR_FILE_EXISTS
+                       ? std::make_error_code(std::errc::file_exists)
+                       : renamed;
+        });
     }
-    deleteOpen(file);
-    file.reset();
+    if (error) {
+        deleteOpen(file);
+        file.reset();
+    }
     return error;
 }
 

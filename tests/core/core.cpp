@@ -2,6 +2,7 @@
 // "FoldersLoaded.txt" and copying, on real files.
 #include "core/filecopy.h"
 #include "core/loadedfolders.h"
+#include "core/temporary.h"
 #include "testdir.h"
 
 #include <QScopeGuard>
@@ -49,6 +50,26 @@ private Q_SLOTS:
         if (sameFileSystem(dir.path(), other.path())) {
             QSKIP("the temporary folders share a file system: no copy by hand was needed");
         }
+    }
+
+    // A new temporary whose name by its identity is already taken tries the next number, and the
+    // file of that name stays.
+    void takenTemporaryName()
+    {
+        POSIX_ONLY("a taken name as errno tells it");
+        TestDir dir;
+        const auto nameOf = [](unsigned number) {
+            return platform::temporaryName(".t-", 42, number);
+        };
+        dir.make({nameOf(0), nameOf(1), "new"});
+        std::string name;
+        QVERIFY(!platform::markByIdentity(".t-", 42, name, [&](const std::string &marked) {
+            std::error_code error;
+            fs::create_hard_link(dir.path("new"), dir.path(marked), error);
+            return error;
+        }));
+        QCOMPARE(name, nameOf(2));
+        QCOMPARE(dir.names(), (Names{nameOf(0), nameOf(1), nameOf(2), "new"}));
     }
 
     void leftovers_data()
