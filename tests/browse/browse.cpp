@@ -107,6 +107,31 @@ private Q_SLOTS:
         QCOMPARE(window->Dir1->path(), start.path());
     }
 
+    // The root of the tree (on Windows the drive) opens, and from there a game on another
+    // branch is found; a folder's path has one separator after the root.
+    void fromTheRoot()
+    {
+        TestDir start, elsewhere;
+        makeStart(start);
+        elsewhere.write("EAW/eaw.ini");
+        const std::string game = elsewhere.path("EAW");
+        Messages messages;
+        auto window = openWindow(start);
+        fs::path walked = fsPath(game).root_path();
+        const std::string root = pathString(walked);
+        open(*window, root);
+        for (const std::string &entry : listed(*window->Dir1)) {
+            QVERIFY2(entry.starts_with(root) && entry[root.size()] != platform::separator,
+                     entry.c_str());
+        }
+        for (const fs::path &part : fsPath(game).relative_path().parent_path()) {
+            open(*window, pathString(walked /= part));
+        }
+        click(*window, game);
+        QCOMPARE(window->form.EAWdir, game);
+        QCOMPARE(window->Dir1->path(), start.path());
+    }
+
     // The game or the start directory under another name (a link, a linked parent, a bind mount)
     // is no add-on: a click leaves Load off, and so does a removal.
     void spellings()
