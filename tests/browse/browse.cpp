@@ -132,39 +132,6 @@ private Q_SLOTS:
         QCOMPARE(window->Dir1->path(), start.path());
     }
 
-    // The game or the start directory under another name (a link, a linked parent, a bind mount)
-    // is no add-on: a click leaves Load off, and so does a removal.
-    void spellings()
-    {
-        POSIX_ONLY("links and mounts");
-#ifndef _WIN32
-        TestDir start;
-        makeStart(start);
-        start.write("EAW/eaw.ini", "ini");
-        start.write("EAW/big", std::string(1 << 20, 'b'));
-        start.make({"a/x", "bound/", "EAW shortcut -> EAW", "Here -> ."});
-        start.write("FoldersLoaded.txt", lines(start, {"a", "a"}));
-        const std::string bound = start.path("bound"), before = start.state("EAW");
-        const bool mounted =
-            ::mount(start.path("EAW").c_str(), bound.c_str(), nullptr, MS_BIND, nullptr) == 0;
-        const auto unmount = qScopeGuard([&] { ::umount2(bound.c_str(), MNT_DETACH); });
-        Messages messages;
-        auto window = openWindow(start, "EAW shortcut");
-        for (const std::string other : {"EAW", mounted ? "bound" : "EAW", "Here"}) {
-            click(*window, start.path(other));
-            QVERIFY2(!window->Command1->isEnabled(), other.c_str());
-        }
-        open(*window, start.path("Here"));
-        clickRow(window->List1, 0);
-        QVERIFY(!window->Command1->isEnabled());
-        open(*window, start.path("Here/EAW"));
-        QVERIFY(!window->Command1->isEnabled());
-        clickRow(window->List1, 0);
-        QVERIFY(!window->Command1->isEnabled());
-        QCOMPARE(start.state("EAW"), before);
-#endif
-    }
-
     void preview_data()
     {
         QTest::addColumn<Files>("files");

@@ -153,33 +153,48 @@ private Q_SLOTS:
         QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {""}));
     }
 
-    // The game directory is never an add-on: Load stays off on it after a removal, refuses it
-    // when pressed all the same, and a list entry naming it deletes nothing.
+    // The game directory, and the start directory, under any name (a link, a linked parent, a
+    // bind mount) are no add-ons: a click leaves Load off, and so does a removal. Load pressed
+    // on the game all the same refuses it, and a list entry naming the game deletes nothing.
     void gameItself()
     {
         Messages messages;
         TestDir start;
-        start.make({"games/EAW/eaw.ini", "games/EAW/a.txt", "a/a.txt"});
-        start.write("FoldersLoaded.txt", lines(start, {"a", "games/EAW"}));
+        start.make({"games/EAW/eaw.ini", "games/EAW/a.txt", "a/a.txt", "bound/"});
+        start.make(onPosix ? Names{"EAW -> games/EAW", "Here -> ."} : Names{});
+        start.write("FoldersLoaded.txt", lines(start, {"a", "a", "games/EAW"}));
+        const std::string here = onPosix ? "Here" : "", via = onPosix ? "Here/" : "";
+        Names others;
+#ifndef _WIN32
+        const std::string bound = start.path("bound");
+        const bool mounted =
+            ::mount(start.path("games/EAW").c_str(), bound.c_str(), nullptr, MS_BIND, nullptr) == 0;
+        const auto unmount = qScopeGuard([&] { ::umount2(bound.c_str(), MNT_DETACH); });
+        others = {"EAW", mounted ? "bound" : "EAW", "Here"};
+#endif
         auto window = openWindow(start);
         open(*window, start.path("games"));
         click(*window, start.path("games/EAW"));
-        open(*window, start.path("games"));
-        click(*window, start.path("games/EAW"));
+        for (const std::string &other : others) {
+            click(*window, start.path(other));
+            QVERIFY2(!window->Command1->isEnabled(), other.c_str());
+        }
+        open(*window, start.path(here));
+        clickRow(window->List1, 0);
+        QVERIFY(!window->Command1->isEnabled());
+        QCOMPARE(start.names("games/EAW"), Names{"eaw.ini"});
+        open(*window, start.path(via + "games"));
+        click(*window, start.path(via + "games/EAW"));
         QVERIFY(!window->Command1->isEnabled());
         clickRow(window->List1, 0);
-        QCOMPARE(start.names("games/EAW"), Names{"eaw.ini"});
         QVERIFY(!window->Command1->isEnabled());
         window->Command1->setEnabled(true);
         clickLoad(*window);
-        const QString game = start.qpath("games/EAW");
-        QCOMPARE(messages.take(),
-                 u"Cannot load \"%1\": it is the game directory itself"_s.arg(game));
+        QCOMPARE(messages.take(), u"Cannot load \"%1\": it is the game directory itself"_s.arg(
+                                      start.qpath(via + "games/EAW")));
         clickRow(window->List1, 0);
-        QCOMPARE(
-            messages.take(),
-            u"Cannot remove \"%1\": it is the game directory itself\n\nNothing was deleted."_s.arg(
-                game));
+        QCOMPARE(messages.take(), u"Cannot remove \"%1\": it is the game directory itself\n\n"
+                                  u"Nothing was deleted."_s.arg(start.qpath("games/EAW")));
         QCOMPARE(start.names("games/EAW"), Names{"eaw.ini"});
         QCOMPARE(window->List1->count(), 1);
     }
