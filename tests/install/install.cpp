@@ -25,10 +25,10 @@ private Q_SLOTS:
         start.write("outside.dat", "outside");
         start.write("EAW/STRASSE.TXT", "game");
         start.write("EAW/É.TXT", "game");
-        start.make({"EAW/eaw.ini", "EAW/EAW.INI", "EAW/README.TXT", "EAW/x.txt", "a/x.txt",
-                    "a/ro.dat", "a/link.dat", "a/.hidden", "a/sub/inner.txt", "a/a.txt",
-                    "a/straße.txt", "a/é.txt", "empty/", "EAW/link.dat -> ../outside.dat",
-                    "line\nbreak/x", "carriage\rreturn/x", "sub/gone/x", "sub/other/x"});
+        start.make({"EAW/eaw.ini", "EAW/EAW.INI", "EAW/x.txt", "a/x.txt", "a/ro.dat", "a/link.dat",
+                    "a/.hidden", "a/sub/inner.txt", "a/a.txt", "a/straße.txt", "a/é.txt", "empty/",
+                    "EAW/link.dat -> ../outside.dat", "line\nbreak/x", "carriage\rreturn/x",
+                    "sub/gone/x", "sub/other/x"});
         start.make({"a/fifo.txt|", "a/dev.txt -> /dev/null", "a/broken.txt -> nowhere"});
         const auto time = fs::last_write_time(start.path("a/x.txt")) - 1000h - 123ns;
         fs::last_write_time(start.path("a/x.txt"), time);
@@ -41,7 +41,8 @@ private Q_SLOTS:
         QVERIFY(!platform::createTemporary(platform::Folder(start.path("EAW")), temporaryPrefix,
                                            killed, leftover));
         killed.reset();
-        start.write("EAW/.kestro-2024-05");
+        // The game's README.TXT comes after the game was found: Load reads the game afresh.
+        start.make({"EAW/.kestro-2024-05", "EAW/README.TXT"});
 
         click(*window, start.path("a"));
         // Files only, by name in any letter case, then by bytes; no hidden file, no folder, and
