@@ -109,6 +109,10 @@ private Q_SLOTS:
         QVERIFY(!installFile(dir.path("empty"), dir.path("game/empty")));
         QVERIFY(dir.read("game/big") == data && dir.read("game/empty").empty());
         QCOMPARE(dir.names("game"), (Names{"big", "empty"}));
+        // A read-only file is never replaced, whoever asks.
+        fs::permissions(fsPath(dir.path("game/empty")), fs::perms(0444));
+        QVERIFY(installFile(other.path("big"), dir.path("game/empty")).has_value());
+        QVERIFY(dir.read("game/empty").empty());
     }
 
     void leftovers_data()
