@@ -74,6 +74,7 @@ private Q_SLOTS:
         QTest::newRow("* backtracks") << u"a*b"_s << u"axbyb"_s << true;
         QTest::newRow("* then a letter") << u"*b"_s << u"bba"_s << false;
         QTest::newRow(".* takes no extension") << u"mypic.*"_s << u"MYPIC"_s << true;
+        QTest::newRow(".* takes no extension only") << u"a?c.*"_s << u"a.c"_s << false;
     }
 
     void pattern()
