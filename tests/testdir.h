@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <algorithm>
 #include <filesystem>
@@ -77,6 +78,21 @@ inline QString accessDenied()
 inline bool isFifoOrLink(const std::string &name)
 {
     return name.ends_with('|') || name.find(" -> ") != std::string::npos;
+}
+
+// One data row for each row of a table whose rows have a `name`; rowOf() gives the test its row.
+template <typename Row> void addRows(const std::vector<Row> &rows)
+{
+    QTest::addColumn<std::size_t>("row");
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        QTest::newRow(rows[row].name) << row;
+    }
+}
+
+template <typename Row> const Row &rowOf(const std::vector<Row> &rows)
+{
+    QFETCH(std::size_t, row);
+    return rows[row];
 }
 
 // A temporary folder to build trees of real files in, removed with everything in it.
@@ -193,18 +209,6 @@ inline QString otherFileSystem()
     return QDir::tempPath() + u"/kestro"_s;
 #else
     return u"/dev/shm/kestro"_s;
-#endif
-}
-
-// Whether two folders are on one file system, where a copy between them needs no bytes copied
-// by hand.
-inline bool sameFileSystem(const std::string &a, const std::string &b)
-{
-#ifdef _WIN32
-    return fsPath(a).root_name() == fsPath(b).root_name();
-#else
-    struct stat x, y;
-    return ::stat(a.c_str(), &x) || ::stat(b.c_str(), &y) || x.st_dev == y.st_dev;
 #endif
 }
 

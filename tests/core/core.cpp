@@ -3,6 +3,8 @@
 #include "core/filecopy.h"
 #include "core/loadedfolders.h"
 #include "core/temporary.h"
+#include "core/textfile.h"
+#include "core/wildcard.h"
 #include "testdir.h"
 
 #include <QScopeGuard>
@@ -34,6 +36,68 @@ private Q_SLOTS:
         QVERIFY(fs::is_symlink(dir.path("FoldersLoaded.txt")));
         QCOMPARE(fs::status(dir.path("elsewhere/list")).permissions(), fs::perms(0600));
         QCOMPARE(dir.names("elsewhere"), Names{"list"});
+#ifndef _WIN32
+        // One that others may read stays so, and the first one gets a new file's mode.
+        const mode_t umask = ::umask(0);
+        ::umask(umask);
+        dir.write("shared");
+        fs::permissions(dir.path("shared"), fs::perms(0644));
+        for (const auto &[name, mode] : {std::pair("shared", 0644u), {"first", 0666u & ~umask}}) {
+            QVERIFY(!writeLoadedFolders(dir.path(name), folders));
+            QCOMPARE(fs::status(dir.path(name)).permissions(), fs::perms(mode));
+        }
+#endif
+    }
+
+    // Every letter with a one-to-one upper case, in ASCII names and in UTF-8 ones; "ß" has none.
+    void letterCase()
+    {
+        const std::string lower = "abcdefghijklmnopqrstuvwxyz",
+                          upper = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+        QCOMPARE(platform::upper(lower + "09_-.~"), upper + "09_-.~");
+        QCOMPARE(platform::upper(lower + "àáâãäåæçèéêëìíîïðñòóôõöøùúûüýþÿß"
+                                         "αβγδεζηθικλμνξοπρσςτυφχψω"
+                                         "абвгдежзийклмнопрстуфхцчшщъыьэюяё"),
+                 upper + "ÀÁÂÃÄÅÆÇÈÉÊËÌÍÎÏÐÑÒÓÔÕÖØÙÚÛÜÝÞŸß"
+                         "ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΣΤΥΦΧΨΩ"
+                         "АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯЁ");
+    }
+
+    void pattern_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("matches");
+        QTest::newRow("? is one character") << u"a?c"_s << u"aéc"_s << true;
+        QTest::newRow("? is not one byte") << u"a??c"_s << u"aéc"_s << false;
+        QTest::newRow("? takes four bytes") << u"?"_s << u"\U0001F600"_s << true;
+        QTest::newRow("letter case") << u"eaw.ini"_s << u"EAW.Ini"_s << true;
+        QTest::newRow("* backtracks") << u"a*b"_s << u"axbyb"_s << true;
+        QTest::newRow("* then a letter") << u"*b"_s << u"bba"_s << false;
+        QTest::newRow(".* takes no extension") << u"mypic.*"_s << u"MYPIC"_s << true;
+        QTest::newRow(".* takes no extension only") << u"a?c.*"_s << u"a.c"_s << false;
+    }
+
+    void pattern()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(QString, name);
+        QFETCH(bool, matches);
+        QCOMPARE(matchesPattern(pattern.toStdString(), name.toStdString()), matches);
+    }
+
+    // A file is read up to its limit exactly, across the reader's buffer of 64 KiB.
+    void readLimit()
+    {
+        TestDir dir;
+        std::string text(200'000, 'x');
+        std::ranges::generate(text, [i = 0]() mutable { return char(++i % 251); });
+        dir.write("text", text);
+        for (const std::size_t limit : {0, 1, 65'535, 65'537, 199'999, 200'000, 300'000}) {
+            std::string bytes = "stale";
+            QVERIFY(!readFile(dir.path("text"), bytes, limit));
+            QCOMPARE(bytes, text.substr(0, limit));
+        }
     }
 
     // From another file system (a USB stick) the bytes are copied by hand; an empty file too.
@@ -47,9 +111,10 @@ private Q_SLOTS:
         QVERIFY(!installFile(dir.path("empty"), dir.path("game/empty")));
         QVERIFY(dir.read("game/big") == data && dir.read("game/empty").empty());
         QCOMPARE(dir.names("game"), (Names{"big", "empty"}));
-        if (sameFileSystem(dir.path(), other.path())) {
-            QSKIP("the temporary folders share a file system: no copy by hand was needed");
-        }
+        // A read-only file is never replaced, whoever asks.
+        fs::permissions(fsPath(dir.path("game/empty")), fs::perms(0444));
+        QVERIFY(installFile(other.path("big"), dir.path("game/empty")).has_value());
+        QVERIFY(dir.read("game/empty").empty());
     }
 
     // A new temporary whose name by its identity is already taken tries the next number, and the

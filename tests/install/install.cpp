@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Load and removal: what they copy into the game directory and delete from it, and what they
 // record.
+#include "core/filecopy.h"
 #include "windowdriver.h"
 
 class Install : public QObject
@@ -24,16 +25,24 @@ private Q_SLOTS:
         start.write("outside.dat", "outside");
         start.write("EAW/STRASSE.TXT", "game");
         start.write("EAW/É.TXT", "game");
-        start.make({"EAW/eaw.ini", "EAW/EAW.INI", "EAW/README.TXT", "EAW/x.txt", "a/x.txt",
-                    "a/ro.dat", "a/link.dat", "a/.hidden", "a/sub/inner.txt", "a/a.txt",
-                    "a/straße.txt", "a/é.txt", "empty/", "EAW/link.dat -> ../outside.dat",
-                    "line\nbreak/x", "carriage\rreturn/x", "sub/gone/x"});
+        start.make({"EAW/eaw.ini", "EAW/EAW.INI", "EAW/x.txt", "a/x.txt", "a/ro.dat", "a/link.dat",
+                    "a/.hidden", "a/sub/inner.txt", "a/a.txt", "a/straße.txt", "a/é.txt", "empty/",
+                    "EAW/link.dat -> ../outside.dat", "line\nbreak/x", "carriage\rreturn/x",
+                    "sub/gone/x", "sub/other/x"});
         start.make({"a/fifo.txt|", "a/dev.txt -> /dev/null", "a/broken.txt -> nowhere"});
         const auto time = fs::last_write_time(start.path("a/x.txt")) - 1000h - 123ns;
         fs::last_write_time(start.path("a/x.txt"), time);
         fs::permissions(start.path("a/ro.dat"), fs::perms(0444));
         fs::permissions(start.path("EAW/x.txt"), fs::perms(0464)); // not read-only: one may write
         auto window = openWindow(start, "EAW");
+        // What a Load killed half-way left goes at the next Load; a file named like it stays.
+        platform::File killed;
+        std::string leftover;
+        QVERIFY(!platform::createTemporary(platform::Folder(start.path("EAW")), temporaryPrefix,
+                                           killed, leftover));
+        killed.reset();
+        // The game's README.TXT comes after the game was found: Load reads the game afresh.
+        start.make({"EAW/.kestro-2024-05", "EAW/README.TXT"});
 
         click(*window, start.path("a"));
         // Files only, by name in any letter case, then by bytes; no hidden file, no folder, and
@@ -42,8 +51,9 @@ private Q_SLOTS:
                                                 "ro.dat", "straße.txt", "x.txt", "é.txt"}));
         clickLoad(*window);
         // README.TXT keeps the game's spelling; no hidden file, nothing from the subfolder.
-        const Names loaded{"A.TXT",    "EAW.INI", "README.TXT", "STRASSE.TXT", "eaw.ini",
-                           "link.dat", "ro.dat",  "straße.txt", "x.txt",       "É.TXT"};
+        const Names loaded{".kestro-2024-05", "A.TXT",   "EAW.INI",  "README.TXT",
+                           "STRASSE.TXT",     "eaw.ini", "link.dat", "ro.dat",
+                           "straße.txt",      "x.txt",   "É.TXT"};
         QCOMPARE(start.names("EAW"), loaded);
         QCOMPARE(start.read("EAW/README.TXT"), "add-on readme");
         QCOMPARE(start.read("EAW/STRASSE.TXT") + start.read("EAW/A.TXT") + start.read("EAW/É.TXT"),
@@ -53,7 +63,8 @@ private Q_SLOTS:
         QCOMPARE(start.read("outside.dat") + start.read("EAW/link.dat"), "outside");
         QCOMPARE(fs::status(start.path("EAW/ro.dat")).permissions(), fs::perms(0644));
 
-        clickLoad(*window);
+        window->Command1->setFocus();
+        QTest::keyClick(window->Command1, Qt::Key_Return);
         click(*window, start.path("empty"));
         clickLoad(*window);
         for (const std::string folder : {"line\nbreak", "carriage\rreturn"}) {
@@ -71,15 +82,24 @@ private Q_SLOTS:
         QCOMPARE(start.names("EAW"), loaded);
         QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"a", "a", "empty"}));
 
+        // A folder that vanished leaves Load off, after a removal that cannot show it again and
+        // after a click on it in a directory list below the start directory.
         open(*window, start.path("sub"));
         click(*window, start.path("sub/gone"));
         fs::remove_all(start.path("sub/gone"));
+        const QString gone =
+            u"Cannot open \"%1\": No such file or directory\n\n"_s.arg(start.qpath("sub/gone")) +
+            loadIsOff();
         clickRow(window->List1, 0);
-        QCOMPARE(messages.take(), u"Cannot open \"%1\": No such file or directory\n\n"_s.arg(
-                                      start.qpath("sub/gone")) +
-                                      loadIsOff());
+        QCOMPARE(messages.take(), gone);
         QVERIFY(!window->Command1->isEnabled());
-        QCOMPARE(start.names("EAW"), (Names{"EAW.INI", "STRASSE.TXT", "eaw.ini"}));
+        click(*window, start.path("sub/other"));
+        QVERIFY(window->Command1->isEnabled());
+        click(*window, start.path("sub/gone"));
+        QCOMPARE(messages.take(), gone);
+        QVERIFY(!window->Command1->isEnabled());
+        QCOMPARE(start.names("EAW"),
+                 (Names{".kestro-2024-05", "EAW.INI", "STRASSE.TXT", "eaw.ini"}));
     }
 
     // A click on a loaded folder deletes the game files named like its files in any letter
@@ -99,6 +119,9 @@ private Q_SLOTS:
         start.write("FoldersLoaded.txt", lines(start, {"a", "e", "b"}));
         auto window = openWindow(start, "EAW");
 
+        // Back on the start directory by a right click, with "b" still in File1.
+        click(*window, start.path("b"));
+        click(*window, start.path("b"), Qt::RightButton);
         window->File1->setFocus();
         QTest::keyClick(window->File1, Qt::Key_Tab);
         QTRY_VERIFY(window->List1->hasFocus());
@@ -108,6 +131,7 @@ private Q_SLOTS:
         QTest::keyClick(window->List1, Qt::Key_Down);
         QCOMPARE(start.names("EAW"),
                  (Names{".h", "b.txt", "eaw.ini", "folder.txt", "gone.txt", "old.txt"}));
+        QVERIFY(!window->Command1->isEnabled());
         QCOMPARE(start.read("outside.txt"), "outside");
         QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"e", "b"}));
 
@@ -130,33 +154,48 @@ private Q_SLOTS:
         QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {""}));
     }
 
-    // The game directory is never an add-on: Load stays off on it after a removal, refuses it
-    // when pressed all the same, and a list entry naming it deletes nothing.
+    // The game directory, and the start directory, under any name (a link, a linked parent, a
+    // bind mount) are no add-ons: a click leaves Load off, and so does a removal. Load pressed
+    // on the game all the same refuses it, and a list entry naming the game deletes nothing.
     void gameItself()
     {
         Messages messages;
         TestDir start;
-        start.make({"games/EAW/eaw.ini", "games/EAW/a.txt", "a/a.txt"});
-        start.write("FoldersLoaded.txt", lines(start, {"a", "games/EAW"}));
+        start.make({"games/EAW/eaw.ini", "games/EAW/a.txt", "a/a.txt", "bound/"});
+        start.make(onPosix ? Names{"EAW -> games/EAW", "Here -> ."} : Names{});
+        start.write("FoldersLoaded.txt", lines(start, {"a", "a", "games/EAW"}));
+        const std::string here = onPosix ? "Here" : "", via = onPosix ? "Here/" : "";
+        Names others;
+#ifndef _WIN32
+        const std::string bound = start.path("bound");
+        const bool mounted =
+            ::mount(start.path("games/EAW").c_str(), bound.c_str(), nullptr, MS_BIND, nullptr) == 0;
+        const auto unmount = qScopeGuard([&] { ::umount2(bound.c_str(), MNT_DETACH); });
+        others = {"EAW", mounted ? "bound" : "EAW", "Here"};
+#endif
         auto window = openWindow(start);
         open(*window, start.path("games"));
         click(*window, start.path("games/EAW"));
-        open(*window, start.path("games"));
-        click(*window, start.path("games/EAW"));
+        for (const std::string &other : others) {
+            click(*window, start.path(other));
+            QVERIFY2(!window->Command1->isEnabled(), other.c_str());
+        }
+        open(*window, start.path(here));
+        clickRow(window->List1, 0);
+        QVERIFY(!window->Command1->isEnabled());
+        QCOMPARE(start.names("games/EAW"), Names{"eaw.ini"});
+        open(*window, start.path(via + "games"));
+        click(*window, start.path(via + "games/EAW"));
         QVERIFY(!window->Command1->isEnabled());
         clickRow(window->List1, 0);
-        QCOMPARE(start.names("games/EAW"), Names{"eaw.ini"});
         QVERIFY(!window->Command1->isEnabled());
         window->Command1->setEnabled(true);
         clickLoad(*window);
-        const QString game = start.qpath("games/EAW");
-        QCOMPARE(messages.take(),
-                 u"Cannot load \"%1\": it is the game directory itself"_s.arg(game));
+        QCOMPARE(messages.take(), u"Cannot load \"%1\": it is the game directory itself"_s.arg(
+                                      start.qpath(via + "games/EAW")));
         clickRow(window->List1, 0);
-        QCOMPARE(
-            messages.take(),
-            u"Cannot remove \"%1\": it is the game directory itself\n\nNothing was deleted."_s.arg(
-                game));
+        QCOMPARE(messages.take(), u"Cannot remove \"%1\": it is the game directory itself\n\n"
+                                  u"Nothing was deleted."_s.arg(start.qpath("games/EAW")));
         QCOMPARE(start.names("games/EAW"), Names{"eaw.ini"});
         QCOMPARE(window->List1->count(), 1);
     }
