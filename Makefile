@@ -32,9 +32,11 @@ test: build
 
 # The kill campaign runs in the ordinary build alone: a child killed by SIGKILL tells a sanitizer
 # nothing, and the campaign takes minutes. The package test, whose program is the ordinary
-# build's, runs there too.
+# build's, runs there too. Line tables are debug information enough for a sanitizer's report,
+# and build in two thirds of the time.
 check-asan: setup
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKESTRO_WERROR=ON -DKESTRO_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
+		-DKESTRO_WERROR=ON -DKESTRO_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
