@@ -1,5 +1,6 @@
 # Kestro: `make run` builds and starts the tool on the demo start directory;
 # `make test` builds with warnings as errors and runs every test headless.
+# `make soak` runs the kill campaign over and over for SOAK_SECONDS (600).
 # `make fuzz` builds the fuzz targets with clang's libFuzzer and runs each for a minute.
 # `make windows` cross-builds kestro.exe and its zip; `make test-windows` runs every test under Wine.
 
@@ -7,10 +8,12 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
+SOAK_SECONDS ?= 600
+SOAK_ROUNDS  ?= 2
 JOBS       ?= $(shell nproc)
 DEMO_RUN   := $(BUILD)/demo-run
 
-.PHONY: all setup build run test check-asan bench fuzz package windows test-windows clean
+.PHONY: all setup build run test check check-asan soak bench fuzz package windows test-windows clean
 
 all: build
 
@@ -26,19 +29,33 @@ build: setup $(BUILD)/CMakeCache.txt
 run: build
 	@bash scripts/run.sh $(BUILD)
 
-test: build
+# The ordinary build and the sanitizer build go side by side: the ordinary tests, the kill
+# campaign above all, wait on the disk and the clock much of their time, which the other fills.
+test: setup
+	$(MAKE) --no-print-directory -j2 --output-sync=target check check-asan
+
+check: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
-	$(MAKE) check-asan
 
 # The kill campaign runs in the ordinary build alone: a child killed by SIGKILL tells a sanitizer
 # nothing, and the campaign takes minutes. The package test, whose program is the ordinary
-# build's, runs there too.
+# build's, runs there too. Line tables are debug information enough for a sanitizer's report,
+# and quicker to build than full debug information.
 check-asan: setup
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKESTRO_WERROR=ON -DKESTRO_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
+		-DKESTRO_WERROR=ON -DKESTRO_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure -j $(JOBS) -E '^(tst_killed|package_files)$$'
+
+# The kill campaign of `make test` over and over, each run with a seed of its own and
+# SOAK_ROUNDS times its kills, until SOAK_SECONDS have passed.
+soak: build
+	cd $(BUILD)/tests/app && end=$$(( $$(date +%s) + $(SOAK_SECONDS) )) && \
+	while QT_QPA_PLATFORM=offscreen KESTRO_KILL_ROUNDS=$(SOAK_ROUNDS) ./tst_killed; do \
+		[ $$(date +%s) -lt $$end ] || exit 0; \
+	done; exit 1
 
 bench: build
 	cmake --build $(BUILD) --target kestro_bench -j $(JOBS)

@@ -17,6 +17,8 @@ using Clock = std::chrono::steady_clock;
 using Act = std::function<void(Form1 &)>;
 
 static constexpr int files = 200;
+// `make soak` multiplies the kills of each kind by KESTRO_KILL_ROUNDS.
+static const int rounds = std::max(1, qEnvironmentVariableIntValue("KESTRO_KILL_ROUNDS"));
 
 // Version 'A' or 'B' of game file "f<i>" is that letter, each of a size of its own, so a torn
 // copy or a copy under the wrong name shows.
@@ -185,8 +187,9 @@ private Q_SLOTS:
         start.write("FoldersLoaded.txt", list);
         run(load('C'), {}, true);
         const auto lifetime = report->saving;
-        for (int tries = 0, kills = 0; saveKills < 20 && !QTest::currentTestFailed(); ++tries) {
-            QVERIFY2(tries < 60, "the kills never came inside a save");
+        for (int tries = 0, kills = 0; saveKills < 20 * rounds && !QTest::currentTestFailed();
+             ++tries) {
+            QVERIFY2(tries < 60 * rounds, "the kills never came inside a save");
             start.write("FoldersLoaded.txt", list);
             killAndFinish(load('C'), lifetime, "A", list + start.path("C") + "\r\n", kills, true);
         }
@@ -197,7 +200,7 @@ private Q_SLOTS:
     {
         run(load('B'));
         const auto whole = report->took;
-        for (char from = 'B', to = 'A'; loadKills < 40 && !QTest::currentTestFailed();
+        for (char from = 'B', to = 'A'; loadKills < 40 * rounds && !QTest::currentTestFailed();
              std::swap(from, to)) {
             const std::string list = start.read("FoldersLoaded.txt");
             killAndFinish(load(to), whole, {from, to}, list + start.path({to}) + "\r\n", loadKills);
@@ -210,7 +213,7 @@ private Q_SLOTS:
         start.write("FoldersLoaded.txt", start.path("A") + "\r\n");
         run(removeLast);
         const auto whole = report->took;
-        while (removalKills < 20 && !QTest::currentTestFailed()) {
+        while (removalKills < 20 * rounds && !QTest::currentTestFailed()) {
             QVERIFY(!run(load('B')));
             killAndFinish(removeLast, whole, "B-", "", removalKills);
             checkGame("-");
