@@ -61,9 +61,8 @@ private Q_SLOTS:
     }
 
     // One Kestro per start directory: a second one (started through a link) says so once and
-    // ends, changing and making no file. A lock cut short by a power cut is taken over (one of a
-    // killed Kestro: tst_killed); it is hidden, and gone at a close. Where none can be made,
-    // Kestro goes on.
+    // ends, changing and making no file. A lock cut short by a power cut is taken over (a killed
+    // Kestro's: tst_killed); it is hidden, gone at a close. Where none can be made, Kestro goes on.
     void startLock()
     {
         TestDir start;
