@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include <atomic>
+#include <cstdio>
 #include <utility>
 
 // Collects the text of each message box the window shows while it lives and closes the box at
@@ -22,8 +22,9 @@ public:
                 // Text from the file system must never be taken for markup.
                 const bool plain = box->textFormat() == Qt::PlainText;
                 texts_ << (plain ? QString() : QStringLiteral("(not plain) ")) + box->text();
-                if (tally) {
-                    ++*tally;
+                if (telling) {
+                    std::printf("shown: %s\n", qPrintable(texts_.last()));
+                    std::fflush(stdout);
                 }
                 box->done(QMessageBox::Ok);
             }
@@ -36,8 +37,8 @@ public:
     // message reads as itself, and none as an empty text.
     QString take() { return std::exchange(texts_, {}).join(QStringLiteral("\n(then) ")); }
 
-    // Where to count every message shown, when another process is to know.
-    std::atomic<int> *tally = nullptr;
+    // Tells each message on the standard output as it comes too, for a process that may never end.
+    bool telling = false;
 
 private:
     QStringList texts_;
