@@ -49,20 +49,6 @@ private Q_SLOTS:
 #endif
     }
 
-    // Every letter with a one-to-one upper case, in ASCII names and in UTF-8 ones; "ß" has none.
-    void letterCase()
-    {
-        const std::string lower = "abcdefghijklmnopqrstuvwxyz",
-                          upper = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-        QCOMPARE(platform::upper(lower + "09_-.~"), upper + "09_-.~");
-        QCOMPARE(platform::upper(lower + "àáâãäåæçèéêëìíîïðñòóôõöøùúûüýþÿß"
-                                         "αβγδεζηθικλμνξοπρσςτυφχψω"
-                                         "абвгдежзийклмнопрстуфхцчшщъыьэюяё"),
-                 upper + "ÀÁÂÃÄÅÆÇÈÉÊËÌÍÎÏÐÑÒÓÔÕÖØÙÚÛÜÝÞŸß"
-                         "ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΣΤΥΦΧΨΩ"
-                         "АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯЁ");
-    }
-
     void pattern_data()
     {
         QTest::addColumn<QString>("pattern");
