@@ -4,7 +4,6 @@
 #include "core/loadedfolders.h"
 #include "core/temporary.h"
 #include "core/textfile.h"
-#include "core/wildcard.h"
 #include "testdir.h"
 
 #include <QScopeGuard>
@@ -47,29 +46,6 @@ private Q_SLOTS:
             QCOMPARE(fs::status(dir.path(name)).permissions(), fs::perms(mode));
         }
 #endif
-    }
-
-    void pattern_data()
-    {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("matches");
-        QTest::newRow("? is one character") << u"a?c"_s << u"aéc"_s << true;
-        QTest::newRow("? is not one byte") << u"a??c"_s << u"aéc"_s << false;
-        QTest::newRow("? takes four bytes") << u"?"_s << u"\U0001F600"_s << true;
-        QTest::newRow("letter case") << u"eaw.ini"_s << u"EAW.Ini"_s << true;
-        QTest::newRow("* backtracks") << u"a*b"_s << u"axbyb"_s << true;
-        QTest::newRow("* then a letter") << u"*b"_s << u"bba"_s << false;
-        QTest::newRow(".* takes no extension") << u"mypic.*"_s << u"MYPIC"_s << true;
-        QTest::newRow(".* takes no extension only") << u"a?c.*"_s << u"a.c"_s << false;
-    }
-
-    void pattern()
-    {
-        QFETCH(QString, pattern);
-        QFETCH(QString, name);
-        QFETCH(bool, matches);
-        QCOMPARE(matchesPattern(pattern.toStdString(), name.toStdString()), matches);
     }
 
     // A file is read up to its limit exactly, across the reader's buffer of 64 KiB.
