@@ -197,8 +197,7 @@ private Q_SLOTS:
         open(*window, start.path(deep));
         click(*window, start.path(game)); // and back to the start directory
         click(*window, start.path("a"));
-        clickLoad(*window);
-        QCOMPARE(messages.take(), QString());
+        clickLoad(*window); // quietly: a message left untaken fails the test
         const Names kept{"a\uFFFD=game's", "b=game's", "eaw.ini=game's", "readme.txt=game's"};
         Names loaded{"b =add-on's", "c=add-on's", "readme.txt.=add-on's", "a\xED\xA0\x80=add-on's"};
         loaded.resize(lone ? 4 : 3); // the last one only where the system could make it
@@ -206,7 +205,6 @@ private Q_SLOTS:
         std::ranges::sort(loaded);
         QCOMPARE(contents(start.path(game)), loaded);
         clickRow(window->List1, 0);
-        QCOMPARE(messages.take(), QString());
         QCOMPARE(contents(start.path(game)), kept);
     }
 

@@ -132,8 +132,7 @@ private Q_SLOTS:
             clickRow(window->List1, 0);
             QVERIFY(messages.take().contains(u"Cannot open"_s));
         }
-        clickRow(window->List1, listed);
-        QCOMPARE(messages.take(), QString());
+        clickRow(window->List1, listed); // quietly: a message left untaken fails the test
         QCOMPARE(start.names(tree.game), (Names{"eaw.ini", "keep"}));
         QCOMPARE(start.names(tree.addon), before);
         click(*window, addon); // and Load again, to see the folder's name in the list file
@@ -303,7 +302,6 @@ private Q_SLOTS:
         click(*window, start.path("a"));
         clickLoad(*window);
         if (!room.free) {
-            QCOMPARE(messages.take(), QString());
             QCOMPARE(window->List1->item(0), start.path("a"));
             for (const auto &file : room.addon) {
                 QCOMPARE(start.read("EAW/" + file.first), start.read("a/" + file.first));
