@@ -150,10 +150,13 @@ public:
             std::ofstream(at, std::ios::binary) << bytes;
         }
     }
-    // Creates empty files, folders, FIFOs and links.
+    // Creates files, folders, FIFOs and links as write() does; "name=bytes" gives a file bytes.
     void make(const Names &all) const
     {
-        std::ranges::for_each(all, [this](const std::string &name) { write(name); });
+        for (const std::string &entry : all) {
+            const std::size_t is = entry.find('=');
+            write(entry.substr(0, is), is == entry.npos ? "" : entry.substr(is + 1));
+        }
     }
     // The bytes of a file; none when it cannot be read, as a folder cannot.
     std::string read(const std::string &name) const

@@ -35,11 +35,13 @@ inline std::string pictureBytes(QSize size = folderPicture)
     return bytes.toStdString();
 }
 
-// The program picture "Kestro" and an empty "FoldersLoaded.txt".
-inline void makeStart(const TestDir &start)
+// The program picture "Kestro", an empty "FoldersLoaded.txt", and `more` as TestDir::make makes
+// them.
+inline void makeStart(const TestDir &start, const Names &more = {})
 {
     start.write("Kestro", pictureBytes(programPicture));
     start.write("FoldersLoaded.txt");
+    start.make(more);
 }
 
 // The loaded folders, as "FoldersLoaded.txt" holds them.

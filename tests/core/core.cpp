@@ -4,7 +4,6 @@
 #include "core/loadedfolders.h"
 #include "core/temporary.h"
 #include "core/textfile.h"
-#include "core/wildcard.h"
 #include "testdir.h"
 
 #include <QScopeGuard>
@@ -49,43 +48,6 @@ private Q_SLOTS:
 #endif
     }
 
-    // Every letter with a one-to-one upper case, in ASCII names and in UTF-8 ones; "ß" has none.
-    void letterCase()
-    {
-        const std::string lower = "abcdefghijklmnopqrstuvwxyz",
-                          upper = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-        QCOMPARE(platform::upper(lower + "09_-.~"), upper + "09_-.~");
-        QCOMPARE(platform::upper(lower + "àáâãäåæçèéêëìíîïðñòóôõöøùúûüýþÿß"
-                                         "αβγδεζηθικλμνξοπρσςτυφχψω"
-                                         "абвгдежзийклмнопрстуфхцчшщъыьэюяё"),
-                 upper + "ÀÁÂÃÄÅÆÇÈÉÊËÌÍÎÏÐÑÒÓÔÕÖØÙÚÛÜÝÞŸß"
-                         "ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΣΤΥΦΧΨΩ"
-                         "АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯЁ");
-    }
-
-    void pattern_data()
-    {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("matches");
-        QTest::newRow("? is one character") << u"a?c"_s << u"aéc"_s << true;
-        QTest::newRow("? is not one byte") << u"a??c"_s << u"aéc"_s << false;
-        QTest::newRow("? takes four bytes") << u"?"_s << u"\U0001F600"_s << true;
-        QTest::newRow("letter case") << u"eaw.ini"_s << u"EAW.Ini"_s << true;
-        QTest::newRow("* backtracks") << u"a*b"_s << u"axbyb"_s << true;
-        QTest::newRow("* then a letter") << u"*b"_s << u"bba"_s << false;
-        QTest::newRow(".* takes no extension") << u"mypic.*"_s << u"MYPIC"_s << true;
-        QTest::newRow(".* takes no extension only") << u"a?c.*"_s << u"a.c"_s << false;
-    }
-
-    void pattern()
-    {
-        QFETCH(QString, pattern);
-        QFETCH(QString, name);
-        QFETCH(bool, matches);
-        QCOMPARE(matchesPattern(pattern.toStdString(), name.toStdString()), matches);
-    }
-
     // A file is read up to its limit exactly, across the reader's buffer of 64 KiB.
     void readLimit()
     {
@@ -100,21 +62,17 @@ private Q_SLOTS:
         }
     }
 
-    // From another file system (a USB stick) the bytes are copied by hand; an empty file too.
-    void copies()
+    // A read-only file is never replaced, whoever asks, though Load looked at it beforehand.
+    void readOnlyKept()
     {
-        TestDir dir, other(otherFileSystem());
-        const std::string data(300'000, 'd');
-        other.write("big", data);
-        dir.make({"empty", "game/"});
-        QVERIFY(!installFile(other.path("big"), dir.path("game/big")));
-        QVERIFY(!installFile(dir.path("empty"), dir.path("game/empty")));
-        QVERIFY(dir.read("game/big") == data && dir.read("game/empty").empty());
-        QCOMPARE(dir.names("game"), (Names{"big", "empty"}));
-        // A read-only file is never replaced, whoever asks.
-        fs::permissions(fsPath(dir.path("game/empty")), fs::perms(0444));
-        QVERIFY(installFile(other.path("big"), dir.path("game/empty")).has_value());
-        QVERIFY(dir.read("game/empty").empty());
+        TestDir dir;
+        dir.make({"new=bytes", "game/"});
+        QVERIFY(!installFile(dir.path("new"), dir.path("game/old")));
+        fs::permissions(fsPath(dir.path("game/old")), fs::perms(0444));
+        dir.write("new", "other");
+        QVERIFY(installFile(dir.path("new"), dir.path("game/old")).has_value());
+        QCOMPARE(dir.names("game"), Names{"old"});
+        QCOMPARE(dir.read("game/old"), "bytes");
     }
 
     // A new temporary whose name by its identity is already taken tries the next number, and the

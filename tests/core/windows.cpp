@@ -66,16 +66,10 @@ private Q_SLOTS:
     {
         Messages messages;
         TestDir start;
-        makeStart(start);
-        start.make({"EAW/eaw.ini", "a/ok.txt", "a/h.txt", "a/s.txt", "c/ok.txt", "c/h.txt",
-                    "d/ok.txt", "d/s.txt", "h/", "s/"});
-        start.write("a/ro.txt", "new");
-        start.write("b/é.txt", "new");
-        start.write("EAW/ok.txt", "old");
-        start.write("EAW/ro.txt", "old");
-        start.write("EAW/É.TXT", "old");
-        start.write("EAW/h.txt", "hidden");
-        start.write("EAW/s.txt", "system");
+        makeStart(start, {"EAW/eaw.ini", "a/ok.txt", "a/h.txt", "a/s.txt", "c/ok.txt", "c/h.txt",
+                          "d/ok.txt", "d/s.txt", "h/", "s/", "a/ro.txt=new", "b/é.txt=new",
+                          "EAW/ok.txt=old", "EAW/ro.txt=old", "EAW/É.TXT=old", "EAW/h.txt=hidden",
+                          "EAW/s.txt=system"});
         setAttributes(start, {"a/h.txt", "EAW/h.txt", "h"}, FILE_ATTRIBUTE_HIDDEN);
         setAttributes(start, {"a/s.txt", "EAW/s.txt", "s"}, FILE_ATTRIBUTE_SYSTEM);
         setAttributes(start, {"EAW/ro.txt"}, FILE_ATTRIBUTE_READONLY);
@@ -144,8 +138,7 @@ private Q_SLOTS:
     {
         Messages messages;
         TestDir start;
-        makeStart(start);
-        start.make({"EAW/eaw.ini", "\ud55c/a.txt"});
+        makeStart(start, {"EAW/eaw.ini", "\ud55c/a.txt"});
         const std::string accented = "C:\\Caf\xe9\\Cr\xe8me";
         const std::string japanese = "C:\\\x93\xfa\x96\x7b\\\x95\x5c"; // "C:\日本\表" in 932
         const std::string list = accented + "\r\n" + japanese + "\r\nC:\\\x81 \xff\r\n";
@@ -204,8 +197,7 @@ private Q_SLOTS:
         open(*window, start.path(deep));
         click(*window, start.path(game)); // and back to the start directory
         click(*window, start.path("a"));
-        clickLoad(*window);
-        QCOMPARE(messages.take(), QString());
+        clickLoad(*window); // quietly: a message left untaken fails the test
         const Names kept{"a\uFFFD=game's", "b=game's", "eaw.ini=game's", "readme.txt=game's"};
         Names loaded{"b =add-on's", "c=add-on's", "readme.txt.=add-on's", "a\xED\xA0\x80=add-on's"};
         loaded.resize(lone ? 4 : 3); // the last one only where the system could make it
@@ -213,7 +205,6 @@ private Q_SLOTS:
         std::ranges::sort(loaded);
         QCOMPARE(contents(start.path(game)), loaded);
         clickRow(window->List1, 0);
-        QCOMPARE(messages.take(), QString());
         QCOMPARE(contents(start.path(game)), kept);
     }
 
@@ -269,10 +260,7 @@ private Q_SLOTS:
     {
         Messages messages;
         TestDir start;
-        makeStart(start);
-        start.make({"EAW/eaw.ini"});
-        start.write("a/a.txt", "new");
-        start.write("EAW/a.txt", "old");
+        makeStart(start, {"EAW/eaw.ini", "a/a.txt=new", "EAW/a.txt=old"});
         auto window = openWindow(start, "EAW");
         const HANDLE held = ::CreateFileW(wide(start.path("EAW/a.txt")).c_str(), GENERIC_READ,
                                           FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -132,8 +132,7 @@ private Q_SLOTS:
             clickRow(window->List1, 0);
             QVERIFY(messages.take().contains(u"Cannot open"_s));
         }
-        clickRow(window->List1, listed);
-        QCOMPARE(messages.take(), QString());
+        clickRow(window->List1, listed); // quietly: a message left untaken fails the test
         QCOMPARE(start.names(tree.game), (Names{"eaw.ini", "keep"}));
         QCOMPARE(start.names(tree.addon), before);
         click(*window, addon); // and Load again, to see the folder's name in the list file
@@ -152,39 +151,41 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message"); // with %1 for the start directory
         QTest::addColumn<int>("changed");     // how many of the game's a, b, c were copied or
                                               // deleted before the act stopped
-        const auto row = [](const char *act, const char *fault, const QString &message,
-                            int changed = 0) {
+        // The message says "Cannot <verb> "<start>/<path>": <reason>", then what was done.
+        const auto row = [](const char *act, const char *fault, const char *verb, const char *path,
+                            const char *reason, int changed = 0) {
+            const QString done[][2] = {
+                {u"\n\nNothing was copied."_s,
+                 u"\n\n1 of the folder's 3 files was already copied into the game directory, but "
+                 u"the folder is not listed. Once the cause is fixed, load the folder again: that "
+                 u"copies the rest and adds the folder to the list, so that a click can remove "
+                 u"it."_s},
+                {u"\n\nNothing was deleted."_s,
+                 u"\n\n1 of the folder's 3 files in the game directory was already deleted; the "
+                 u"folder stays listed. Once the cause is fixed, click the folder again to delete "
+                 u"the rest."_s}};
+            const QString message = u"Cannot %2 \"%1/%3\": %4"_s.arg(
+                u"%1"_s, QString::fromUtf8(verb), QString::fromUtf8(path),
+                QString::fromUtf8(reason));
             QTest::addRow("%s, %s", act, fault)
-                << QString::fromUtf8(act) << QString::fromUtf8(fault) << message << changed;
+                << QString::fromUtf8(act) << QString::fromUtf8(fault)
+                << message + (act == "click"sv ? u"\n\n"_s + loadIsOff()
+                                               : done[act == "removal"sv][changed])
+                << changed;
         };
-        const QString off = u"\n\n"_s + loadIsOff();
-        const QString noCopy = u"\n\nNothing was copied."_s;
-        const QString noDelete = u"\n\nNothing was deleted."_s;
-        const QString oneCopied =
-            u"\n\n1 of the folder's 3 files was already copied into the game directory, but the "
-            u"folder is not listed. Once the cause is fixed, load the folder again: that copies "
-            u"the rest and adds the folder to the list, so that a click can remove it."_s;
-        const QString oneDeleted =
-            u"\n\n1 of the folder's 3 files in the game directory was already deleted; the "
-            u"folder stays listed. Once the cause is fixed, click the folder again to delete "
-            u"the rest."_s;
-        row("click", "add-on deleted", u"Cannot open \"%1/a\": No such file or directory"_s + off);
+        const char *gone = "No such file or directory", *denied = "Permission denied";
+        row("click", "add-on deleted", "open", "a", gone);
         // Seen before the first file is copied or deleted.
-        row("Load", "add-on deleted",
-            u"Cannot copy \"%1/a/a\": No such file or directory"_s + noCopy);
-        row("Load", "add-on's file deleted",
-            u"Cannot copy \"%1/a/b\": No such file or directory"_s + noCopy);
-        row("Load", "read-only", u"Cannot copy to \"%1/EAW/b\": Permission denied"_s + noCopy);
-        row("Load", "folder in the way", u"Cannot copy to \"%1/EAW/b\": Is a directory"_s + noCopy);
-        row("Load", "FIFO in the way", u"Cannot copy to \"%1/EAW/b\": it is not a file"_s + noCopy);
-        row("removal", "read-only", u"Cannot delete \"%1/EAW/b\": Permission denied"_s + noDelete);
+        row("Load", "add-on deleted", "copy", "a/a", gone);
+        row("Load", "add-on's file deleted", "copy", "a/b", gone);
+        row("Load", "read-only", "copy to", "EAW/b", denied);
+        row("Load", "folder in the way", "copy to", "EAW/b", "Is a directory");
+        row("Load", "FIFO in the way", "copy to", "EAW/b", "it is not a file");
+        row("removal", "read-only", "delete", "EAW/b", denied);
         // Seen only when it happens.
-        row("Load", "immutable",
-            u"Cannot copy to \"%1/EAW/b\": Operation not permitted"_s + oneCopied, 1);
-        row("Load", "file too large", u"Cannot copy to \"%1/EAW/b\": File too large"_s + oneCopied,
-            1);
-        row("removal", "immutable",
-            u"Cannot delete \"%1/EAW/b\": Operation not permitted"_s + oneDeleted, 1);
+        row("Load", "immutable", "copy to", "EAW/b", "Operation not permitted", 1);
+        row("Load", "file too large", "copy to", "EAW/b", "File too large", 1);
+        row("removal", "immutable", "delete", "EAW/b", "Operation not permitted", 1);
     }
 
     // Reported, and nothing is lost: what was done before stays, no temporary file is left, and
@@ -200,11 +201,8 @@ private Q_SLOTS:
         }
         Messages messages;
         TestDir start;
-        start.make({"EAW/eaw.ini", "c/c1"});
-        for (const std::string name : {"a", "b", "c"}) {
-            start.write("a/" + name, "new");
-            start.write("EAW/" + name, "old");
-        }
+        start.make({"EAW/eaw.ini", "c/c1", "a/a=new", "a/b=new", "a/c=new", "EAW/a=old",
+                    "EAW/b=old", "EAW/c=old"});
         start.write("FoldersLoaded.txt", lines(start, {"a"}));
         const std::string b = start.path("EAW/b");
         fs::permissions(fsPath(b), fs::perms(fault == u"read-only" ? 0444 : 0644));
@@ -254,12 +252,11 @@ private Q_SLOTS:
         }
         QCOMPARE(own ? said : said.left(reason) + said.mid(said.indexOf(u"\n\n"_s)),
                  own ? expected : expected.left(reason) + expected.mid(note));
-        // The game's a, b, c: only the first `changed` were copied over or deleted.
+        // The game's a, b, c: only the first `changed`, "a" or none, was copied over or deleted.
         Names after = before;
-        for (char name = 'a'; name < 'a' + changed; ++name) {
-            const auto old = std::ranges::find(after, name + "=old"s);
-            QVERIFY(old != after.end());
-            act == u"Load" ? void(*old = name + "=new"s) : void(after.erase(old));
+        if (changed) {
+            QCOMPARE(after.front(), "a=old");
+            act == u"Load" ? void(after.front() = "a=new") : void(after.erase(after.begin()));
         }
         QCOMPARE(start.contents("EAW"), after);
         QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"a"}));
@@ -285,8 +282,7 @@ private Q_SLOTS:
         POSIX_ONLY("a small disk mounted for the test");
         Messages messages;
         TestDir start;
-        makeStart(start);
-        start.make({"EAW/"});
+        makeStart(start, {"EAW/"});
 #ifndef _WIN32
         if (::mount("kestro", start.path("EAW").c_str(), "tmpfs", 0, "size=1048576") != 0) {
             QSKIP("this system does not let the test mount a small disk");
@@ -306,7 +302,6 @@ private Q_SLOTS:
         click(*window, start.path("a"));
         clickLoad(*window);
         if (!room.free) {
-            QCOMPARE(messages.take(), QString());
             QCOMPARE(window->List1->item(0), start.path("a"));
             for (const auto &file : room.addon) {
                 QCOMPARE(start.read("EAW/" + file.first), start.read("a/" + file.first));

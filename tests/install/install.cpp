@@ -20,11 +20,8 @@ private Q_SLOTS:
         POSIX_ONLY("two names that differ only in letter case, links, modes, line breaks in names");
         Messages messages;
         TestDir start;
-        start.write("a/readme.txt", "add-on readme");
-        start.write("a/A.TXT", "upper");
-        start.write("outside.dat", "outside");
-        start.write("EAW/STRASSE.TXT", "game");
-        start.write("EAW/É.TXT", "game");
+        start.make({"a/readme.txt=add-on readme", "a/A.TXT=upper", "outside.dat=outside",
+                    "EAW/STRASSE.TXT=game", "EAW/É.TXT=game"});
         start.make({"EAW/eaw.ini", "EAW/EAW.INI", "EAW/x.txt", "a/x.txt", "a/ro.dat", "a/link.dat",
                     "a/.hidden", "a/sub/inner.txt", "a/a.txt", "a/straße.txt", "a/é.txt", "empty/",
                     "EAW/link.dat -> ../outside.dat", "line\nbreak/x", "carriage\rreturn/x",
