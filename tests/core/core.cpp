@@ -4,6 +4,7 @@
 #include "core/loadedfolders.h"
 #include "core/temporary.h"
 #include "core/textfile.h"
+#include "core/wildcard.h"
 #include "testdir.h"
 
 #include <QScopeGuard>
@@ -60,6 +61,14 @@ private Q_SLOTS:
             QVERIFY(!readFile(dir.path("text"), bytes, limit));
             QCOMPARE(bytes, text.substr(0, limit));
         }
+    }
+
+    // "?" takes one character, however many bytes spell it; ".*" takes a name without a dot.
+    void pattern()
+    {
+        QVERIFY(matchesPattern("a?c", "aéc") && matchesPattern("?", "\U0001F600"));
+        QVERIFY(!matchesPattern("a??c", "aéc") && !matchesPattern("a?c", "ac"));
+        QVERIFY(matchesPattern("*.*", "readme") && !matchesPattern("*.", "a.b"));
     }
 
     // A read-only file is never replaced, whoever asks, though Load looked at it beforehand.
