@@ -79,6 +79,32 @@ const std::vector<Room> rooms = {
     {"what the copies before added", {{"a1", 100}}, {{"a1", 400}, {"b2", 650}}, "924 kB", "952 kB"},
 };
 
+// A fault just before an act, and the message it brings: "Cannot <verb> "<start>/<path>":
+// <reason>", then what was done.
+struct Fault
+{
+    const char *name; // "<act>, <fault>": a "click" on "a" in the directory list, a "Load" or
+                      // the "removal" of the loaded "a"
+    const char *verb, *path, *reason;
+    int changed = 0; // how many of the game's a, b, c were copied or deleted before the act stopped
+};
+
+constexpr const char *gone = "No such file or directory", *denied = "Permission denied";
+const std::vector<Fault> failures = {
+    {"click, add-on deleted", "open", "a", gone},
+    // Seen before the first file is copied or deleted.
+    {"Load, add-on deleted", "copy", "a/a", gone},
+    {"Load, add-on's file deleted", "copy", "a/b", gone},
+    {"Load, read-only", "copy to", "EAW/b", denied},
+    {"Load, folder in the way", "copy to", "EAW/b", "Is a directory"},
+    {"Load, FIFO in the way", "copy to", "EAW/b", "it is not a file"},
+    {"removal, read-only", "delete", "EAW/b", denied},
+    // Seen only when it happens.
+    {"Load, immutable", "copy to", "EAW/b", "Operation not permitted", 1},
+    {"Load, file too large", "copy to", "EAW/b", "File too large", 1},
+    {"removal, immutable", "delete", "EAW/b", "Operation not permitted", 1},
+};
+
 } // namespace
 
 class Hostile : public QObject
@@ -143,59 +169,16 @@ private Q_SLOTS:
         QCOMPARE(start.read("outside"), "outside");
     }
 
-    void failure_data()
-    {
-        QTest::addColumn<QString>("act");     // "click" on "a" in the directory list, "Load" or
-                                              // "removal" of the loaded "a"
-        QTest::addColumn<QString>("fault");   // what happens just before
-        QTest::addColumn<QString>("message"); // with %1 for the start directory
-        QTest::addColumn<int>("changed");     // how many of the game's a, b, c were copied or
-                                              // deleted before the act stopped
-        // The message says "Cannot <verb> "<start>/<path>": <reason>", then what was done.
-        const auto row = [](const char *act, const char *fault, const char *verb, const char *path,
-                            const char *reason, int changed = 0) {
-            const QString done[][2] = {
-                {u"\n\nNothing was copied."_s,
-                 u"\n\n1 of the folder's 3 files was already copied into the game directory, but "
-                 u"the folder is not listed. Once the cause is fixed, load the folder again: that "
-                 u"copies the rest and adds the folder to the list, so that a click can remove "
-                 u"it."_s},
-                {u"\n\nNothing was deleted."_s,
-                 u"\n\n1 of the folder's 3 files in the game directory was already deleted; the "
-                 u"folder stays listed. Once the cause is fixed, click the folder again to delete "
-                 u"the rest."_s}};
-            const QString message = u"Cannot %2 \"%1/%3\": %4"_s.arg(
-                u"%1"_s, QString::fromUtf8(verb), QString::fromUtf8(path),
-                QString::fromUtf8(reason));
-            QTest::addRow("%s, %s", act, fault)
-                << QString::fromUtf8(act) << QString::fromUtf8(fault)
-                << message + (act == "click"sv ? u"\n\n"_s + loadIsOff()
-                                               : done[act == "removal"sv][changed])
-                << changed;
-        };
-        const char *gone = "No such file or directory", *denied = "Permission denied";
-        row("click", "add-on deleted", "open", "a", gone);
-        // Seen before the first file is copied or deleted.
-        row("Load", "add-on deleted", "copy", "a/a", gone);
-        row("Load", "add-on's file deleted", "copy", "a/b", gone);
-        row("Load", "read-only", "copy to", "EAW/b", denied);
-        row("Load", "folder in the way", "copy to", "EAW/b", "Is a directory");
-        row("Load", "FIFO in the way", "copy to", "EAW/b", "it is not a file");
-        row("removal", "read-only", "delete", "EAW/b", denied);
-        // Seen only when it happens.
-        row("Load", "immutable", "copy to", "EAW/b", "Operation not permitted", 1);
-        row("Load", "file too large", "copy to", "EAW/b", "File too large", 1);
-        row("removal", "immutable", "delete", "EAW/b", "Operation not permitted", 1);
-    }
+    void failure_data() { addRows(failures); }
 
     // Reported, and nothing is lost: what was done before stays, no temporary file is left, and
     // the list and File1 stay as they were. Enter cannot open a folder that is gone either.
     void failure()
     {
-        QFETCH(QString, act);
-        QFETCH(QString, fault);
-        QFETCH(QString, message);
-        QFETCH(int, changed);
+        const Fault &row = rowOf(failures);
+        const QString act = QString::fromUtf8(row.name).section(u", "_s, 0, 0),
+                      fault = QString::fromUtf8(row.name).section(u", "_s, 1);
+        const int changed = row.changed;
         if (fault == u"immutable" || fault == u"FIFO in the way" || fault == u"file too large") {
             POSIX_ONLY("immutable files, FIFOs and limits on a file's size");
         }
@@ -242,8 +225,21 @@ private Q_SLOTS:
         // Windows words the system's reasons its own way: there, the message up to the reason,
         // and what it adds after the reason, unless the reason is Kestro's own.
         const QString said = messages.take();
+        const QString done[][2] = {
+            {u"\n\nNothing was copied."_s,
+             u"\n\n1 of the folder's 3 files was already copied into the game directory, but the "
+             u"folder is not listed. Once the cause is fixed, load the folder again: that copies "
+             u"the rest and adds the folder to the list, so that a click can remove it."_s},
+            {u"\n\nNothing was deleted."_s,
+             u"\n\n1 of the folder's 3 files in the game directory was already deleted; the "
+             u"folder stays listed. Once the cause is fixed, click the folder again to delete the "
+             u"rest."_s}};
         QString expected =
-            message.arg(start.qpath()).replace(u'/', QLatin1Char(platform::separator));
+            u"Cannot %1 \"%2/%3\": %4"_s.arg(QString::fromUtf8(row.verb), start.qpath(),
+                                             QString::fromUtf8(row.path),
+                                             QString::fromUtf8(row.reason)) +
+            (act == u"click" ? u"\n\n"_s + loadIsOff() : done[act == u"removal"][changed]);
+        expected.replace(u'/', QLatin1Char(platform::separator));
         const qsizetype reason = expected.indexOf(u"\": "_s) + 3,
                         note = expected.indexOf(u"\n\n"_s);
         const bool own = onPosix || expected.contains(u"Permission denied"_s);
