@@ -24,14 +24,7 @@ struct Tree
 };
 
 // Folders of 250 bytes, deep enough to bring a file's path near the system's limit of 4096.
-std::string deepFolder()
-{
-    std::string path = "deep";
-    for (char c = 'a'; c < 'a' + 15; ++c) {
-        path += "/" + std::string(250, c);
-    }
-    return path;
-}
+const std::string deep = "deep" + ("/" + QByteArray(250, 'd')).repeated(15).toStdString();
 
 // Opens each folder on the way down from the directory list's place, and clicks the last.
 void browseTo(Form1 &window, const std::string &path)
@@ -49,7 +42,7 @@ const std::vector<Tree> trees = {
     {"odd names", "EAW", "odd 'q' \"dq\" [b] *s ?q -d", {"-rf", "a b", "*", "?", "[x]", "'\""}},
     {"not UTF-8", "EAW", "caf\xe9", {"\xff\xfe.txt", "na\xefve"}},
     {"255-byte name", "EAW", "long", {std::string(255, 'n')}},
-    {"near the path limit", "EAW", deepFolder(), {"f"}},
+    {"near the path limit", "EAW", deep, {"f"}},
     {"game reached through a link", "Games/EAW", "addon", {"a"}, {"real/", "Games -> real"}},
     {"game is a link", "EAW", "addon", {"a"}, {"real/", "EAW -> real"}},
     {"add-on is a link", "EAW", "Linked", {"a"}, {"real/", "Linked -> real"}},
@@ -178,7 +171,6 @@ private Q_SLOTS:
         const Fault &row = rowOf(failures);
         const QString act = QString::fromUtf8(row.name).section(u", "_s, 0, 0),
                       fault = QString::fromUtf8(row.name).section(u", "_s, 1);
-        const int changed = row.changed;
         if (fault == u"immutable" || fault == u"FIFO in the way" || fault == u"file too large") {
             POSIX_ONLY("immutable files, FIFOs and limits on a file's size");
         }
@@ -238,7 +230,7 @@ private Q_SLOTS:
             u"Cannot %1 \"%2/%3\": %4"_s.arg(QString::fromUtf8(row.verb), start.qpath(),
                                              QString::fromUtf8(row.path),
                                              QString::fromUtf8(row.reason)) +
-            (act == u"click" ? u"\n\n"_s + loadIsOff() : done[act == u"removal"][changed]);
+            (act == u"click" ? u"\n\n"_s + loadIsOff() : done[act == u"removal"][row.changed]);
         expected.replace(u'/', QLatin1Char(platform::separator));
         const qsizetype reason = expected.indexOf(u"\": "_s) + 3,
                         note = expected.indexOf(u"\n\n"_s);
@@ -250,7 +242,7 @@ private Q_SLOTS:
                  own ? expected : expected.left(reason) + expected.mid(note));
         // The game's a, b, c: only the first `changed`, "a" or none, was copied over or deleted.
         Names after = before;
-        if (changed) {
+        if (row.changed) {
             QCOMPARE(after.front(), "a=old");
             act == u"Load" ? void(after.front() = "a=new") : void(after.erase(after.begin()));
         }
