@@ -66,22 +66,25 @@ inline void clickRow(ListView *list, int row, Qt::MouseButton button = Qt::LeftB
     }
 }
 
-// A click or a double click on the directory list's entry for a full path.
-inline void click(Form1 &window, const std::string &path, Qt::MouseButton button = Qt::LeftButton,
+// A click or a double click on the directory list's entry for a full path, and whether Load is
+// on after it.
+inline bool click(Form1 &window, const std::string &path, Qt::MouseButton button = Qt::LeftButton,
                   bool twice = false)
 {
     const int ancestors = window.Dir1->model()->rowCount() - window.Dir1->count();
     for (int index = -ancestors; index < window.Dir1->count(); ++index) {
         if (window.Dir1->entry(index) == path) {
-            return clickRow(window.Dir1, index + ancestors, button, twice);
+            clickRow(window.Dir1, index + ancestors, button, twice);
+            return window.Command1->isEnabled();
         }
     }
-    QFAIL(("no entry for " + path).c_str());
+    QTest::qFail(("no entry for " + path).c_str(), __FILE__, __LINE__);
+    return false;
 }
 
-inline void open(Form1 &window, const std::string &path)
+inline bool open(Form1 &window, const std::string &path)
 {
-    click(window, path, Qt::LeftButton, true);
+    return click(window, path, Qt::LeftButton, true);
 }
 
 inline void clickLoad(Form1 &window)

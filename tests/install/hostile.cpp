@@ -211,7 +211,7 @@ private Q_SLOTS:
         }
 #endif
         const Names before = start.contents("EAW");
-        act == u"click"  ? click(*window, start.path("a"))
+        act == u"click"  ? void(click(*window, start.path("a")))
         : act == u"Load" ? clickLoad(*window)
                          : clickRow(window->List1, 0);
         // Windows words the system's reasons its own way: there, the message up to the reason,
