@@ -24,10 +24,6 @@ static QString caption(const Form1 &window, const char *folder = nullptr)
     return folder ? u"about %1\r\n"_s.arg(QString::fromUtf8(folder)) : window.form.Eawtext;
 }
 
-// The files of an add-on folder by name and bytes, made by TestDir::write.
-using Files = std::vector<std::pair<std::string, std::string>>;
-Q_DECLARE_METATYPE(Files)
-
 class Browse : public QObject
 {
     Q_OBJECT
@@ -129,31 +125,30 @@ private Q_SLOTS:
 
     void preview_data()
     {
-        QTest::addColumn<Files>("files");
+        QTest::addColumn<Names>("files"); // as TestDir::make makes them
         QTest::addColumn<QSize>("picture");
         QTest::addColumn<QString>("caption"); // null for the instructions
         QTest::addColumn<QString>("failed");  // the end of a message, from the file's name on
         const std::string png = pictureBytes();
-        const auto row = [](const char *name, const Files &files, QSize picture,
+        const auto row = [](const char *name, const Names &files, QSize picture,
                             const QString &caption = {}, const QString &failed = {}) {
             QTest::newRow(name) << files << picture << caption << failed;
         };
-        row("text only", {{"contents.txt", "a\r\nb\rc\nd"}}, programPicture,
-            u"a\r\nb\r\nc\nd\r\n"_s);
-        row("both", {{"mypic", png}, {"contents.txt", "last\r\n"}}, folderPicture, u"last\r\n"_s);
-        row("empty contents.txt", {{"contents.txt", ""}}, programPicture, u""_s);
-        row("case ignored", {{"MyPic", png}, {"Contents.TXT", "hi"}}, folderPicture, u"hi\r\n"_s);
-        row("FIFOs of those names", {{"mypic|", ""}, {"contents.txt|", ""}}, programPicture);
-        row("huge, read small", {{"mypic", pictureBytes({3000, 2000})}}, QSize(303, 251));
+        row("text only", {"contents.txt=a\r\nb\rc\nd"}, programPicture, u"a\r\nb\r\nc\nd\r\n"_s);
+        row("both", {"mypic=" + png, "contents.txt=last\r\n"}, folderPicture, u"last\r\n"_s);
+        row("empty contents.txt", {"contents.txt="}, programPicture, u""_s);
+        row("case ignored", {"MyPic=" + png, "Contents.TXT=hi"}, folderPicture, u"hi\r\n"_s);
+        row("FIFOs of those names", {"mypic|", "contents.txt|"}, programPicture);
+        row("huge, read small", {"mypic=" + pictureBytes({3000, 2000})}, QSize(303, 251));
         // Text in the system's 8-bit code page: UTF-8 here, an ANSI code page on Windows.
-        row("markup, 8-bit", {{"contents.txt", "<b>caf\xe9</b> <img src=x>"}}, programPicture,
+        row("markup, 8-bit", {"contents.txt=<b>caf\xe9</b> <img src=x>"}, programPicture,
             u"<b>"_s + QString::fromLocal8Bit("caf\xe9") + u"</b> <img src=x>\r\n"_s);
-        row("read up to its limit", {{"contents.txt", std::string(descriptionLimit + 99, 'x')}},
+        row("read up to its limit", {"contents.txt=" + std::string(descriptionLimit + 99, 'x')},
             programPicture, QString(qsizetype(descriptionLimit), u'x') + u"\r\n"_s);
-        row("mypic not a picture", {{"mypic", "text"}, {"contents.txt", "unread"}}, programPicture,
-            {}, u"mypic\": "_s);
+        row("mypic not a picture", {"mypic=text", "contents.txt=unread"}, programPicture, {},
+            u"mypic\": "_s);
         // Reading what this link leads to fails even for root.
-        row("contents.txt unreadable", {{"mypic", png}, {"contents.txt -> /proc/self/mem", ""}},
+        row("contents.txt unreadable", {"mypic=" + png, "contents.txt -> /proc/self/mem"},
             folderPicture, {}, u"contents.txt\": Input/output error"_s);
     }
 
@@ -161,7 +156,7 @@ private Q_SLOTS:
     // fills the picture area exactly, whatever its format and name say.
     void preview()
     {
-        QFETCH(Files, files);
+        QFETCH(Names, files);
         QFETCH(QSize, picture);
         QFETCH(QString, caption);
         QFETCH(QString, failed);
@@ -169,11 +164,11 @@ private Q_SLOTS:
         makeTree(start);
         Messages messages;
         auto window = openWindow(start, "eaw");
-        for (const auto &[name, bytes] : files) {
-            if (isFifoOrLink(name)) {
+        for (const std::string &file : files) {
+            if (isFifoOrLink(file)) {
                 POSIX_ONLY("FIFOs and links");
             }
-            start.write("addons/two/" + name, bytes);
+            start.make({"addons/two/" + file});
         }
         open(*window, start.path("addons"));
         click(*window, start.path("addons/two"));
