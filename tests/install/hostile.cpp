@@ -123,9 +123,7 @@ private Q_SLOTS:
             return at == line.npos ? line : line.replace(at, 7, path);
         };
         const std::string list = spelt(tree.list, *platform::listLine(addon));
-        makeStart(start);
-        start.write("FoldersLoaded.txt", list);
-        start.write("outside", "outside");
+        makeStart(start, {"FoldersLoaded.txt=" + list, "outside=outside"});
         start.make(tree.links);
         start.make({tree.game + "/eaw.ini", tree.game + "/keep"});
         for (const std::string &file : tree.files) {
