@@ -175,8 +175,7 @@ private Q_SLOTS:
         Messages messages;
         TestDir start;
         start.make({"EAW/eaw.ini", "c/c1", "a/a=new", "a/b=new", "a/c=new", "EAW/a=old",
-                    "EAW/b=old", "EAW/c=old"});
-        start.write("FoldersLoaded.txt", lines(start, {"a"}));
+                    "EAW/b=old", "EAW/c=old", "FoldersLoaded.txt=" + lines(start, {"a"})});
         const std::string b = start.path("EAW/b");
         fs::permissions(fsPath(b), fs::perms(fault == u"read-only" ? 0444 : 0644));
 #ifndef _WIN32

@@ -110,8 +110,7 @@ private Q_SLOTS:
                     "a/shared.txt", "a/link.txt", "a/FOLDER.TXT", "a/gone.txt", "a/.h",
                     "b/shared.txt", "b/b.txt", "e/", "EAW/link.txt -> ../outside.txt",
                     "EAW/gone.txt -> nowhere"});
-        start.write("outside.txt", "outside");
-        start.write("FoldersLoaded.txt", lines(start, {"a", "e", "b"}));
+        start.make({"outside.txt=outside", "FoldersLoaded.txt=" + lines(start, {"a", "e", "b"})});
         auto window = openWindow(start, "EAW");
 
         // Back on the start directory by a right click, with "b" still in File1.
