@@ -11,8 +11,8 @@ static void makeTree(const TestDir &start, const std::string &game = "eaw",
 {
     makeStart(start);
     for (const std::string folder : {"", "addons/one", "plain", game.c_str()}) {
-        start.write(folder + "/mypic", pictureBytes()); // "/mypic" is in the start directory
-        start.write(folder + "/contents.txt", "about " + folder);
+        // "/mypic" is in the start directory.
+        start.make({folder + "/mypic=" + pictureBytes(), folder + "/contents.txt=about " + folder});
     }
     start.make({game + "/" + marker, "addons/one/1", "addons/two/2", "plain/3", "games/", ".h/"});
     start.make(onPosix ? Names{"Link -> plain"} : Names{});
