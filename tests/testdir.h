@@ -165,27 +165,21 @@ public:
         bytes << std::ifstream(fsPath(path(name)), std::ios::binary).rdbuf();
         return bytes.str();
     }
-    // The names, bytes and modification times of a folder's files, hidden ones included.
-    std::string state(const std::string &folder = ".") const
-    {
-        std::string all;
-        for (const std::string &name : names(folder)) {
-            const auto time = fs::last_write_time(fsPath(path(folder + "/" + name)));
-            all +=
-                name + read(folder + "/" + name) + std::to_string(time.time_since_epoch().count());
-        }
-        return all;
-    }
     // What a folder holds, hidden entries included, sorted: each file's name and bytes
-    // ("a=bytes"), each folder's name and "/", anything else's name and "|".
-    Names contents(const std::string &folder) const
+    // ("a=bytes"), each folder's name and "/", anything else's name and "|"; and with `times`
+    // each one's modification time after it.
+    Names contents(const std::string &folder, bool times = false) const
     {
         Names found;
         for (const std::string &name : names(folder)) {
-            const fs::file_status status = fs::status(fsPath(path(folder + "/" + name)));
+            const fs::path at = fsPath(path(folder + "/" + name));
+            const fs::file_status status = fs::status(at);
             found.push_back(name + (fs::is_regular_file(status) ? '=' + read(folder + "/" + name)
                                     : fs::is_directory(status)  ? "/"
                                                                 : "|"));
+            if (times) {
+                found.back() += std::to_string(fs::last_write_time(at).time_since_epoch().count());
+            }
         }
         return found;
     }
