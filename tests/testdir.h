@@ -35,24 +35,17 @@ namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 Q_DECLARE_METATYPE(Names)
 
-// File names are byte-exact on POSIX and UTF-8 inside Kestro on Windows.
+// File names are byte-exact on POSIX and UTF-8 inside Kestro on Windows: as UTF-8 the standard
+// library passes them on untouched on POSIX and converts them on Windows.
 inline fs::path fsPath(const std::string &path)
 {
-#ifdef _WIN32
     return fs::path(std::u8string(path.begin(), path.end()));
-#else
-    return path;
-#endif
 }
 
 inline std::string pathString(const fs::path &path)
 {
-#ifdef _WIN32
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
-#else
-    return path.string();
-#endif
 }
 
 // A case that rests on what only POSIX systems have (FIFOs, modes, links, names that are not
@@ -202,11 +195,7 @@ private:
 // Where a folder on another file system than the temporary folder's can be made, if any.
 inline QString otherFileSystem()
 {
-#ifdef _WIN32
-    return QDir::tempPath() + u"/kestro"_s;
-#else
-    return u"/dev/shm/kestro"_s;
-#endif
+    return onPosix ? u"/dev/shm/kestro"_s : QDir::tempPath() + u"/kestro"_s;
 }
 
 #ifndef _WIN32
