@@ -215,12 +215,24 @@ private Q_SLOTS:
         QCOMPARE(contents(start.path(game)), kept);
     }
 
+    // Nobody renames or deletes a folder while Kestro works in it (its files are worked on as ever,
+    // as every Load shows); every operation in what is no folder fails as the folder did.
     // A link counts as what it leads to, and one that leads nowhere is no entry. The list kept
     // elsewhere through a link is saved there, and the link stays.
-    void links()
+    void heldFolderAndLinks()
     {
         TestDir dir;
-        dir.make({"a/file", "elsewhere/list"});
+        dir.make({"a/file", "elsewhere/list", "game/b"});
+        const std::wstring game = wide(dir.path("game")), moved = wide(dir.path("moved"));
+        {
+            const platform::Folder held(dir.path("game")), notFolder(dir.path("game/b"));
+            QVERIFY(!::MoveFileW(game.c_str(), moved.c_str()) && notFolder.error());
+            platform::File file;
+            std::string name;
+            QCOMPARE(platform::remove(notFolder, "a"), notFolder.error());
+            QCOMPARE(platform::createTemporary(notFolder, ".t-", file, name), notFolder.error());
+        }
+        QVERIFY(::MoveFileW(game.c_str(), moved.c_str()));
         const auto link = [&](const std::string &name, const std::string &target, DWORD flags) {
             return ::CreateSymbolicLinkW(wide(dir.path(name)).c_str(),
                                          wide(dir.path(target)).c_str(),
@@ -242,24 +254,6 @@ private Q_SLOTS:
         QVERIFY(!writeLoadedFolders(dir.path("FoldersLoaded.txt"), {"C:\\g"}));
         QCOMPARE(dir.read("elsewhere/list"), "C:\\g\r\n");
         QVERIFY(fs::is_symlink(fsPath(dir.path("FoldersLoaded.txt"))));
-    }
-
-    // Nobody renames or deletes a folder while Kestro works in it (its files are worked on as ever,
-    // as every Load shows); every operation in what is no folder fails as the folder did.
-    void heldFolder()
-    {
-        TestDir dir;
-        dir.make({"game/b"});
-        const std::wstring game = wide(dir.path("game")), moved = wide(dir.path("moved"));
-        {
-            const platform::Folder held(dir.path("game")), notFolder(dir.path("game/b"));
-            QVERIFY(!::MoveFileW(game.c_str(), moved.c_str()) && notFolder.error());
-            platform::File file;
-            std::string name;
-            QCOMPARE(platform::remove(notFolder, "a"), notFolder.error());
-            QCOMPARE(platform::createTemporary(notFolder, ".t-", file, name), notFolder.error());
-        }
-        QVERIFY(::MoveFileW(game.c_str(), moved.c_str()));
     }
 };
 
