@@ -4,9 +4,9 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTest>
+#include <QTextStream>
 #include <QTimer>
 
-#include <cstdio>
 #include <utility>
 
 // Collects the text of each message box the window shows while it lives and closes the box at
@@ -23,8 +23,7 @@ public:
                 const bool plain = box->textFormat() == Qt::PlainText;
                 texts_ << (plain ? QString() : QStringLiteral("(not plain) ")) + box->text();
                 if (telling) {
-                    std::printf("shown: %s\n", qPrintable(texts_.last()));
-                    std::fflush(stdout);
+                    QTextStream(stdout) << "shown: " << texts_.last() << Qt::endl;
                 }
                 box->done(QMessageBox::Ok);
             }

@@ -35,24 +35,17 @@ namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 Q_DECLARE_METATYPE(Names)
 
-// File names are byte-exact on POSIX and UTF-8 inside Kestro on Windows.
+// File names are byte-exact on POSIX and UTF-8 inside Kestro on Windows: as UTF-8 the standard
+// library passes them on untouched on POSIX and converts them on Windows.
 inline fs::path fsPath(const std::string &path)
 {
-#ifdef _WIN32
     return fs::path(std::u8string(path.begin(), path.end()));
-#else
-    return path;
-#endif
 }
 
 inline std::string pathString(const fs::path &path)
 {
-#ifdef _WIN32
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
-#else
-    return path.string();
-#endif
 }
 
 // A case that rests on what only POSIX systems have (FIFOs, modes, links, names that are not
@@ -165,27 +158,21 @@ public:
         bytes << std::ifstream(fsPath(path(name)), std::ios::binary).rdbuf();
         return bytes.str();
     }
-    // The names, bytes and modification times of a folder's files, hidden ones included.
-    std::string state(const std::string &folder = ".") const
-    {
-        std::string all;
-        for (const std::string &name : names(folder)) {
-            const auto time = fs::last_write_time(fsPath(path(folder + "/" + name)));
-            all +=
-                name + read(folder + "/" + name) + std::to_string(time.time_since_epoch().count());
-        }
-        return all;
-    }
     // What a folder holds, hidden entries included, sorted: each file's name and bytes
-    // ("a=bytes"), each folder's name and "/", anything else's name and "|".
-    Names contents(const std::string &folder) const
+    // ("a=bytes"), each folder's name and "/", anything else's name and "|"; and with `times`
+    // each one's modification time after it.
+    Names contents(const std::string &folder, bool times = false) const
     {
         Names found;
         for (const std::string &name : names(folder)) {
-            const fs::file_status status = fs::status(fsPath(path(folder + "/" + name)));
+            const fs::path at = fsPath(path(folder + "/" + name));
+            const fs::file_status status = fs::status(at);
             found.push_back(name + (fs::is_regular_file(status) ? '=' + read(folder + "/" + name)
                                     : fs::is_directory(status)  ? "/"
                                                                 : "|"));
+            if (times) {
+                found.back() += std::to_string(fs::last_write_time(at).time_since_epoch().count());
+            }
         }
         return found;
     }
@@ -208,11 +195,7 @@ private:
 // Where a folder on another file system than the temporary folder's can be made, if any.
 inline QString otherFileSystem()
 {
-#ifdef _WIN32
-    return QDir::tempPath() + u"/kestro"_s;
-#else
-    return u"/dev/shm/kestro"_s;
-#endif
+    return onPosix ? u"/dev/shm/kestro"_s : QDir::tempPath() + u"/kestro"_s;
 }
 
 #ifndef _WIN32

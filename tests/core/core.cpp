@@ -7,9 +7,6 @@
 #include "core/wildcard.h"
 #include "testdir.h"
 
-#include <QScopeGuard>
-#include <QTest>
-
 #include <csignal>
 
 class Core : public QObject

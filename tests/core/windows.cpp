@@ -9,8 +9,6 @@
 #include "core/textfile.h"
 #include "windowdriver.h"
 
-#include <QScopeGuard>
-
 #include <windows.h>
 
 static std::wstring wide(const std::string &path)
@@ -61,7 +59,7 @@ private Q_SLOTS:
     // Hidden and system files are never listed, copied, replaced or deleted; hidden and system
     // folders are listed. A Load that would replace a hidden, system or read-only game file, or a
     // removal that would delete a read-only file, is refused before any file changes; "é.txt" is
-    // the game's "É.TXT".
+    // the game's "É.TXT". A game file another program holds open is reported and stays whole.
     void attributesAndCase()
     {
         Messages messages;
@@ -69,7 +67,7 @@ private Q_SLOTS:
         makeStart(start, {"EAW/eaw.ini", "a/ok.txt", "a/h.txt", "a/s.txt", "c/ok.txt", "c/h.txt",
                           "d/ok.txt", "d/s.txt", "h/", "s/", "a/ro.txt=new", "b/é.txt=new",
                           "EAW/ok.txt=old", "EAW/ro.txt=old", "EAW/É.TXT=old", "EAW/h.txt=hidden",
-                          "EAW/s.txt=system"});
+                          "EAW/s.txt=system", "e/held.txt=new", "EAW/held.txt=old"});
         setAttributes(start, {"a/h.txt", "EAW/h.txt", "h"}, FILE_ATTRIBUTE_HIDDEN);
         setAttributes(start, {"a/s.txt", "EAW/s.txt", "s"}, FILE_ATTRIBUTE_SYSTEM);
         setAttributes(start, {"EAW/ro.txt"}, FILE_ATTRIBUTE_READONLY);
@@ -78,7 +76,7 @@ private Q_SLOTS:
         QVERIFY(lock != INVALID_FILE_ATTRIBUTES && (lock & FILE_ATTRIBUTE_HIDDEN));
         QCOMPARE(listed(*window->Dir1),
                  (Names{start.path("a"), start.path("b"), start.path("c"), start.path("d"),
-                        start.path("EAW"), start.path("h"), start.path("s")}));
+                        start.path("e"), start.path("EAW"), start.path("h"), start.path("s")}));
 
         click(*window, start.path("b"));
         clickLoad(*window);
@@ -97,6 +95,14 @@ private Q_SLOTS:
                      u"Cannot copy to \"%1\": it is a hidden or system file, "
                      u"which Kestro leaves alone\n\nNothing was copied."_s.arg(start.qpath(file)));
         }
+        const HANDLE held = ::CreateFileW(wide(start.path("EAW/held.txt")).c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        QVERIFY(held != INVALID_HANDLE_VALUE);
+        click(*window, start.path("e"));
+        clickLoad(*window);
+        ::CloseHandle(held);
+        QVERIFY(messages.take().startsWith(
+            u"Cannot copy to \"%1\": "_s.arg(start.qpath("EAW/held.txt"))));
         QCOMPARE(start.contents("EAW"), game);
 
         window->List1->addItem(start.path("a"));
@@ -105,7 +111,8 @@ private Q_SLOTS:
                                       start.qpath("EAW/ro.txt"), accessDenied()));
         QCOMPARE(start.contents("EAW"), game);
         clickRow(window->List1, 0);
-        QCOMPARE(start.names("EAW"), (Names{"eaw.ini", "h.txt", "ok.txt", "ro.txt", "s.txt"}));
+        QCOMPARE(start.names("EAW"),
+                 (Names{"eaw.ini", "h.txt", "held.txt", "ok.txt", "ro.txt", "s.txt"}));
         setAttributes(start, {"EAW/ro.txt"}, FILE_ATTRIBUTE_NORMAL);
     }
 
@@ -208,12 +215,24 @@ private Q_SLOTS:
         QCOMPARE(contents(start.path(game)), kept);
     }
 
+    // Nobody renames or deletes a folder while Kestro works in it (its files are worked on as ever,
+    // as every Load shows); every operation in what is no folder fails as the folder did.
     // A link counts as what it leads to, and one that leads nowhere is no entry. The list kept
     // elsewhere through a link is saved there, and the link stays.
-    void links()
+    void heldFolderAndLinks()
     {
         TestDir dir;
-        dir.make({"a/file", "elsewhere/list"});
+        dir.make({"a/file", "elsewhere/list", "game/b"});
+        const std::wstring game = wide(dir.path("game")), moved = wide(dir.path("moved"));
+        {
+            const platform::Folder held(dir.path("game")), notFolder(dir.path("game/b"));
+            QVERIFY(!::MoveFileW(game.c_str(), moved.c_str()) && notFolder.error());
+            platform::File file;
+            std::string name;
+            QCOMPARE(platform::remove(notFolder, "a"), notFolder.error());
+            QCOMPARE(platform::createTemporary(notFolder, ".t-", file, name), notFolder.error());
+        }
+        QVERIFY(::MoveFileW(game.c_str(), moved.c_str()));
         const auto link = [&](const std::string &name, const std::string &target, DWORD flags) {
             return ::CreateSymbolicLinkW(wide(dir.path(name)).c_str(),
                                          wide(dir.path(target)).c_str(),
@@ -235,43 +254,6 @@ private Q_SLOTS:
         QVERIFY(!writeLoadedFolders(dir.path("FoldersLoaded.txt"), {"C:\\g"}));
         QCOMPARE(dir.read("elsewhere/list"), "C:\\g\r\n");
         QVERIFY(fs::is_symlink(fsPath(dir.path("FoldersLoaded.txt"))));
-    }
-
-    // Nobody renames or deletes a folder while Kestro works in it (its files are worked on as ever,
-    // as every Load shows); every operation in what is no folder fails as the folder did.
-    void heldFolder()
-    {
-        TestDir dir;
-        dir.make({"game/b"});
-        const std::wstring game = wide(dir.path("game")), moved = wide(dir.path("moved"));
-        {
-            const platform::Folder held(dir.path("game")), notFolder(dir.path("game/b"));
-            QVERIFY(!::MoveFileW(game.c_str(), moved.c_str()) && notFolder.error());
-            platform::File file;
-            std::string name;
-            QCOMPARE(platform::remove(notFolder, "a"), notFolder.error());
-            QCOMPARE(platform::createTemporary(notFolder, ".t-", file, name), notFolder.error());
-        }
-        QVERIFY(::MoveFileW(game.c_str(), moved.c_str()));
-    }
-
-    // A game file another program holds open is reported and stays whole; nothing is left over.
-    void heldOpen()
-    {
-        Messages messages;
-        TestDir start;
-        makeStart(start, {"EAW/eaw.ini", "a/a.txt=new", "EAW/a.txt=old"});
-        auto window = openWindow(start, "EAW");
-        const HANDLE held = ::CreateFileW(wide(start.path("EAW/a.txt")).c_str(), GENERIC_READ,
-                                          FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        QVERIFY(held != INVALID_HANDLE_VALUE);
-        click(*window, start.path("a"));
-        clickLoad(*window);
-        ::CloseHandle(held);
-        QVERIFY(
-            messages.take().startsWith(u"Cannot copy to \"%1\": "_s.arg(start.qpath("EAW/a.txt"))));
-        QCOMPARE(start.read("EAW/a.txt"), "old");
-        QCOMPARE(start.names("EAW"), (Names{"a.txt", "eaw.ini"}));
     }
 };
 
