@@ -24,12 +24,14 @@ Outcome lockStartDirectory(QLockFile &lock)
     // Only a lock whose Kestro is gone is stale, however long it has been held.
     lock.setStaleLockTime(0);
     bool locked = lock.tryLock(0);
-    // A lock file cut short by a power cut names no Kestro: the system's own lock on it, which
-    // a running Kestro holds, tells whether it is stale.
+    // A lock file cut short by a power cut names no Kestro, and one naming this very process was
+    // left by a killed Kestro whose process number the system has given again: the system's own
+    // lock on the file, which a running Kestro holds, tells whether it is stale.
     qint64 pid;
     QString host, name;
     if (!locked && lock.error() == QLockFile::LockFailedError &&
-        !lock.getLockInfo(&pid, &host, &name) && lock.removeStaleLockFile()) {
+        (!lock.getLockInfo(&pid, &host, &name) || pid == QCoreApplication::applicationPid()) &&
+        lock.removeStaleLockFile()) {
         locked = lock.tryLock(0);
     }
     if (locked) {

@@ -82,6 +82,12 @@ private Q_SLOTS:
         QCOMPARE(start.contents(".", true), before);
         window.reset();
         QVERIFY(!fs::exists(fsPath(start.path(startLockName))));
+        // A killed Kestro's, whose process number this one was given again.
+        start.write(startLockName,
+                    u"%1\n%2\n%3\n"_s.arg(QCoreApplication::applicationPid())
+                        .arg(QCoreApplication::applicationName(), QSysInfo::machineHostName())
+                        .toStdString());
+        QVERIFY(!Form1().refused());
 #ifndef _WIN32
         // No lock, for a user who may neither write nor list: the loaded folders come all the same.
         start.write("FoldersLoaded.txt", "/g/a\r\n/g/b\r\n");
