@@ -2,10 +2,9 @@
 #pragma once
 
 // What the fuzz targets share: the entry point libFuzzer calls, a check that ends the run,
-// helpers for bytes and files, and in the ordinary build a main() that replays a corpus.
+// helpers for bytes and text, and in the ordinary build a main() that replays a corpus.
 
 #include <QStringDecoder>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <clocale>
@@ -31,14 +30,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
 inline std::string_view bytesOf(const uint8_t *data, size_t size)
 {
     return {reinterpret_cast<const char *>(data), size};
-}
-
-// A file in a temporary folder made once per run and removed at its end.
-inline std::string scratchFile(const std::string &name)
-{
-    static const QTemporaryDir dir;
-    FUZZ_CHECK(dir.isValid());
-    return dir.path().toStdString() + '/' + name;
 }
 
 // The characters of valid UTF-8, or nothing for bytes that are not: Qt's decoder refuses

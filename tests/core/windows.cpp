@@ -27,20 +27,17 @@ static bool writeExact(const std::wstring &path, const std::string &bytes)
     return bool(std::ofstream(fs::path(path), std::ios::binary) << bytes);
 }
 
-// Each file of a folder as "name=bytes", sorted.
+// Each file of a folder as "name=bytes", sorted by bytes: as Kestro lists them, which reaches
+// names and paths the standard library cannot.
 static Names contents(const std::string &folder)
 {
     Names found;
-    WIN32_FIND_DATAW data;
-    const HANDLE find = ::FindFirstFileW((exact(folder) + L"\\*").c_str(), &data);
-    do {
-        std::string bytes, name = platform::narrow(data.cFileName);
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            !readFile(platform::join(folder, name), bytes, 100)) {
-            found.push_back(name + "=" + bytes);
-        }
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
+    listFiles(folder, "*.*", found);
+    for (std::string &name : found) {
+        std::string bytes;
+        readFile(platform::join(folder, name), bytes, 100);
+        name += "=" + bytes;
+    }
     std::ranges::sort(found);
     return found;
 }
