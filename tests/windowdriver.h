@@ -12,11 +12,9 @@
 #include "widgets/textlabel.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QGroupBox>
 #include <QImage>
 #include <QPushButton>
-#include <QTest>
 
 #include <memory>
 

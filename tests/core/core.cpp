@@ -87,9 +87,7 @@ private Q_SLOTS:
     {
         POSIX_ONLY("a taken name as errno tells it");
         TestDir dir;
-        const auto nameOf = [](unsigned number) {
-            return platform::temporaryName(".t-", 42, number);
-        };
+        const auto nameOf = [](unsigned n) { return platform::temporaryName(".t-", 42, n); };
         dir.make({nameOf(0), nameOf(1), "new"});
         std::string name;
         QVERIFY(!platform::markByIdentity(".t-", 42, name, [&](const std::string &marked) {

@@ -5,10 +5,6 @@
 
 #include <QScopeGuard>
 
-#ifndef _WIN32
-#include <sys/mount.h>
-#endif
-
 namespace {
 
 struct Tree
