@@ -11,15 +11,12 @@
 
 #include <windows.h>
 
-static std::wstring wide(const std::string &path)
-{
-    return QString::fromStdString(path).toStdWString();
-}
+using platform::wide;
 
 // A full path as the system takes it whole: of any length, with names ending in a dot or a space.
 static std::wstring exact(const std::string &path)
 {
-    return L"\\\\?\\" + wide(path);
+    return L"\\\\?\\" + QString::fromStdString(path).toStdWString();
 }
 
 static bool writeExact(const std::wstring &path, const std::string &bytes)
