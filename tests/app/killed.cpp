@@ -64,7 +64,8 @@ class Killed : public QObject
     std::mt19937 random;
     Clock::duration took, saveTook; // of the last run not killed: `act` and the close; a save
     int loadKills = 0, removalKills = 0, saveKills = 0, unnamed = 0;
-    bool killed = false; // the last child, before it closed its window
+    bool killed = false;       // the last child, before it closed its window
+    bool killedSaving = false; // the last child, while the list's temporary was there
 
     bool leftIn(const std::string &folder, std::string_view prefix)
     {
@@ -126,6 +127,7 @@ class Killed : public QObject
             std::this_thread::sleep_for(50us);
         }
         if (killAfter) {
+            killedSaving = saving();
             child.kill();
         }
         child.waitForFinished(60'000);
@@ -187,8 +189,8 @@ class Killed : public QObject
     }
 
     // Kills `act` at a random moment of it (of its save), checks what is left, then lets `act`
-    // run whole and leave no temporary file. A kill that left the list's temporary came inside
-    // its save.
+    // run whole and leave no temporary file. A kill sent while the list's temporary was there
+    // came inside a save.
     void killAndFinish(char act, Clock::duration whole, const std::string &allowed,
                        const std::string &listAfter, int &kills, bool inSave = false)
     {
@@ -199,7 +201,7 @@ class Killed : public QObject
         checkGame(allowed);
         const std::string list = start.read("FoldersLoaded.txt");
         QVERIFY2(list == listBefore || list == listAfter, "the list is torn");
-        saveKills += saving();
+        saveKills += killedSaving;
         start.write("FoldersLoaded.txt", listBefore);
         run(act);
         clearUnnamed();
