@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Windows: the temporaries that take a file's place, shared with nobody while they are written,
-// renamed through their handle, and swept only when nobody holds them.
+// deleted when their handle closes until they have their final name where the volume allows,
+// named through their handle, and swept only when nobody holds them.
 #include "core/platform.h"
 #include "core/platform_win.h"
 #include "core/temporary.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 #include <cstring>
 #include <vector>
@@ -50,6 +52,35 @@ std::error_code renameOpen(const File &file, const std::string &path, bool repla
     return {};
 }
 
+// Gives an open file one more name in its folder, in place of any file of that name.
+std::error_code linkOpen(const Folder &folder, const File &file, const std::string &name)
+{
+    const std::wstring relative = wide(name);
+    std::vector<char> buffer(sizeof(FILE_LINK_INFORMATION) + relative.size() * sizeof(wchar_t));
+    auto *info = reinterpret_cast<FILE_LINK_INFORMATION *>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = reinterpret_cast<HANDLE>(folder.handle());
+    info->FileNameLength = ULONG(relative.size() * sizeof(wchar_t));
+    std::memcpy(info->FileName, relative.data(), info->FileNameLength);
+    IO_STATUS_BLOCK status;
+    if (const NTSTATUS failed = ::NtSetInformationFile(native(file), &status, info,
+                                                       ULONG(buffer.size()), FileLinkInformation)) {
+        return {int(::RtlNtStatusToDosError(failed)), std::system_category()};
+    }
+    return {};
+}
+
+// Whether a folder's files can have more than one name. NTFS has them even where the system
+// serving it does not say so (Wine); FAT and exFAT have none.
+bool hardLinks(const Folder &folder)
+{
+    DWORD flags;
+    wchar_t system[MAX_PATH + 1];
+    return ::GetVolumeInformationByHandleW(reinterpret_cast<HANDLE>(folder.handle()), nullptr, 0,
+                                           nullptr, nullptr, &flags, system, MAX_PATH + 1) &&
+           ((flags & FILE_SUPPORTS_HARD_LINKS) || std::wstring_view(system) == L"NTFS");
+}
+
 // Deletes an open file through its handle, which needs DELETE access; it goes when closed.
 void deleteOpen(const File &file)
 {
@@ -65,14 +96,17 @@ std::error_code createTemporary(const Folder &folder, std::string_view prefix, F
     if (folder.error()) {
         return folder.error();
     }
-    // Made under a name no temporary has, then renamed through its handle: a Kestro killed in
-    // between leaves an empty file that no sweep takes. Shared with nobody, no other Kestro
-    // can open it, let alone delete it, while it is written.
+    // Made under a name no temporary has, then renamed through its handle. Where it can take its
+    // final name as a second one, it goes when its handle closes, so a Kestro killed at any
+    // moment leaves nothing; elsewhere, killed before the rename, an empty file that no sweep
+    // takes. Shared with nobody, no other Kestro can open it, let alone delete it, while it is
+    // written.
+    const DWORD deleted = hardLinks(folder) ? FILE_FLAG_DELETE_ON_CLOSE : 0;
     HANDLE handle;
     do {
         handle = ::CreateFileW(wide(join(folder.path(), unmarkedName(prefix))).c_str(),
                                GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_HIDDEN, nullptr);
+                               FILE_ATTRIBUTE_HIDDEN | deleted, nullptr);
     } while (handle == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_FILE_EXISTS);
     if (handle == INVALID_HANDLE_VALUE) {
         return lastError();
@@ -116,9 +150,11 @@ std::error_code replace(const Folder &folder, File &file, const std::string &nam
     std::error_code error =
         durable && !::FlushFileBuffers(native(file)) ? lastError() : std::error_code();
     // Through the handle no other program shares. A game file another program holds open
-    // fails here, and stays whole.
+    // fails here, and stays whole. A temporary made to go when its handle closes takes its final
+    // name as a second one: the first goes at the close.
     if (!error) {
-        error = renameOpen(file, join(folder.path(), target), true);
+        error = hardLinks(folder) ? linkOpen(folder, file, target)
+                                  : renameOpen(file, join(folder.path(), target), true);
     }
     if (error) {
         discard(folder, file, name);

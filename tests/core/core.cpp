@@ -106,9 +106,9 @@ private Q_SLOTS:
         QTest::newRow("a save's lists, at the next save") << u".FoldersLoaded-"_s;
     }
 
-    // What a killed Kestro left goes, and only what it can prove its own: not a user's or an
-    // add-on's file named like it, not a copy of a leftover, not a temporary still written by
-    // another Kestro.
+    // What a killed Kestro left goes (on Windows it leaves nothing), and only what it can prove
+    // its own: not a user's or an add-on's file named like it, not a copy of a leftover, not a
+    // temporary still written by another Kestro.
     void leftovers()
     {
         QFETCH(QString, prefix);
@@ -119,11 +119,11 @@ private Q_SLOTS:
         std::string heldName, killedName;
         QVERIFY(!platform::createTemporary(folder, start, held, heldName));
         QVERIFY(!platform::createTemporary(folder, start, killed, killedName));
-        killed.reset(); // as a Kestro killed while it writes leaves it
+        killed.reset(); // as a Kestro killed while it writes leaves it: on Windows, nothing
         Names kept{start + "2024-05", start + "1-1", killedName + "0"};
         dir.make(kept);
         kept.push_back(heldName);
-        QCOMPARE(dir.names().size(), kept.size() + 1);
+        QCOMPARE(dir.names().size(), kept.size() + onPosix);
         if (start == temporaryPrefix) {
             removeLeftovers(folder);
         } else {
