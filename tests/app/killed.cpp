@@ -142,7 +142,9 @@ class Killed : public QObject
         QVERIFY2(
             !said.contains("shown: ") &&
                 (ended ? !locked : killed && (after == "acted\n" || (after.isEmpty() && locked))),
-            ("the child crashed, said more, left its lock or none: " + said).constData());
+            qPrintable(u"the child crashed, said more, left its lock or none (exit %1): "_s.arg(
+                           child.exitCode()) +
+                       QString::fromLocal8Bit(said)));
         killed = killed && after.isEmpty();
     }
 
