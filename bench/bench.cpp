@@ -4,6 +4,7 @@
 //
 // Kestro and the tool take turns: one untimed run each to fill the caches, then three timed
 // runs each, of which the best counts. Files are put back, untimed, before every run.
+// Arguments name the rows to time ("small", "huge", "large", "remove"); none times them all.
 
 #include "app/form1.h"
 #include "widgets/dirlistbox.h"
@@ -141,14 +142,16 @@ struct Result
 class Bench
 {
 public:
-    explicit Bench(const std::string &root)
-        : root_(root), start_(root + "/start"), game_(start_ + "/EAW")
+    // Times the rows named ("small", "huge", "large", "remove"), or every row.
+    Bench(const std::string &root, const QStringList &rows)
+        : root_(root), start_(root + "/start"), game_(start_ + "/EAW"), rows_(rows)
     {
     }
 
     std::vector<Result> run();
 
 private:
+    bool wanted(const QString &row) const { return rows_.isEmpty() || rows_.contains(row); }
     void generate();
     // What a click on a subdirectory of the start directory in the directory list does.
     void choose(const std::string &directory);
@@ -165,6 +168,7 @@ private:
     std::vector<double> removeEvery(const std::string &folder, int files);
 
     std::string root_, start_, game_;
+    QStringList rows_;
     int movedAside_ = 0;
     std::unique_ptr<Form1> window_;
 };
@@ -180,16 +184,16 @@ void Bench::generate()
         byte = char(state);
     }
     fs::create_directories(start_ + "/small");
-    for (int i = 0; i < smallFiles; ++i) {
+    for (int i = 0; i < smallFiles * wanted(u"small"_s); ++i) {
         const std::size_t size = 1024 + std::size_t(i) * 7919 % 3073; // 1 to 4 KiB
         writeFile(start_ + "/small/" + fileName(i), bytes.data() + i * 64, size);
     }
     fs::create_directories(start_ + "/huge");
-    for (int i = 0; i < hugeFolderFiles; ++i) {
+    for (int i = 0; i < hugeFolderFiles * wanted(u"huge"_s); ++i) {
         writeFile(start_ + "/huge/" + fileName(i), bytes.data() + i % 4096, 1024);
     }
     fs::create_directories(start_ + "/large");
-    for (int i = 0; i < largeFiles; ++i) {
+    for (int i = 0; i < largeFiles * wanted(u"large"_s); ++i) {
         const std::string path = start_ + "/large/part" + std::to_string(i) + ".dat";
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         for (std::size_t written = 0; written < largeSize; written += bytes.size()) {
@@ -201,7 +205,7 @@ void Bench::generate()
         ::close(fd);
     }
     fs::create_directories(start_ + "/remove");
-    for (int i = 0; i < gameFiles; ++i) {
+    for (int i = 0; i < gameFiles * wanted(u"remove"_s); ++i) {
         if (removed(i)) {
             writeFile(start_ + "/remove/" + fileName(i), "", 0);
         }
@@ -378,30 +382,38 @@ std::vector<Result> Bench::run()
 
     std::vector<Result> results;
     const char *cp = "cp -p -R folder/. target";
-    std::printf("Timing Load of %d small files into %d ...\n", smallFiles, otherGameFiles);
-    std::fflush(stdout);
-    const std::vector<double> small = load("small", smallFiles, otherGameFiles);
-    results.push_back({"Load 10,000 of 1-4 KiB to 40,000", small[0], small[1], cp, 1.0});
-    std::printf("Timing Load of a folder of %d files ...\n", hugeFolderFiles);
-    std::fflush(stdout);
-    const std::vector<double> huge = load("huge", hugeFolderFiles, 0);
-    results.push_back({"Load 100,000 files of 1 KiB", huge[0], huge[1], cp, 1.0});
-    std::printf("Timing removal of a folder of %d files ...\n", hugeFolderFiles);
-    std::fflush(stdout);
-    const std::vector<double> hugeRemoval = removeEvery("huge", hugeFolderFiles);
-    results.push_back({"Remove 100,000 of 100,000", hugeRemoval[0], hugeRemoval[1],
-                       "find -name 'f*' -delete", 1.0});
-    std::printf("Timing Load of %d files of 1 GiB in all ...\n", largeFiles);
-    std::fflush(stdout);
-    const std::vector<double> large = load("large", largeFiles, 0);
-    results.push_back({"Load 4 files of 256 MiB", large[0], large[1], cp, 1.05});
-    std::printf("Timing removal of %d of %d files ...\n", removedFiles, gameFiles);
-    std::fflush(stdout);
-    const std::vector<double> removal = remove();
-    results.push_back(
-        {"Remove 5,000 of 50,000 files", removal[0], removal[2], "rm -f name1 ... name5000", 1.2});
-    results.push_back({"  the same, game files listed", removal[1], removal[2],
-                       "(file list re-reads the game directory)", 1.2});
+    if (wanted(u"small"_s)) {
+        std::printf("Timing Load of %d small files into %d ...\n", smallFiles, otherGameFiles);
+        std::fflush(stdout);
+        const std::vector<double> small = load("small", smallFiles, otherGameFiles);
+        results.push_back({"Load 10,000 of 1-4 KiB to 40,000", small[0], small[1], cp, 1.0});
+    }
+    if (wanted(u"huge"_s)) {
+        std::printf("Timing Load of a folder of %d files ...\n", hugeFolderFiles);
+        std::fflush(stdout);
+        const std::vector<double> huge = load("huge", hugeFolderFiles, 0);
+        results.push_back({"Load 100,000 files of 1 KiB", huge[0], huge[1], cp, 1.0});
+        std::printf("Timing removal of a folder of %d files ...\n", hugeFolderFiles);
+        std::fflush(stdout);
+        const std::vector<double> hugeRemoval = removeEvery("huge", hugeFolderFiles);
+        results.push_back({"Remove 100,000 of 100,000", hugeRemoval[0], hugeRemoval[1],
+                           "find -name 'f*' -delete", 1.0});
+    }
+    if (wanted(u"large"_s)) {
+        std::printf("Timing Load of %d files of 1 GiB in all ...\n", largeFiles);
+        std::fflush(stdout);
+        const std::vector<double> large = load("large", largeFiles, 0);
+        results.push_back({"Load 4 files of 256 MiB", large[0], large[1], cp, 1.05});
+    }
+    if (wanted(u"remove"_s)) {
+        std::printf("Timing removal of %d of %d files ...\n", removedFiles, gameFiles);
+        std::fflush(stdout);
+        const std::vector<double> removal = remove();
+        results.push_back({"Remove 5,000 of 50,000 files", removal[0], removal[2],
+                           "rm -f name1 ... name5000", 1.2});
+        results.push_back({"  the same, game files listed", removal[1], removal[2],
+                           "(file list re-reads the game directory)", 1.2});
+    }
     window_.reset();
     return results;
 }
@@ -431,7 +443,8 @@ int main(int argc, char *argv[])
     }
     std::vector<Result> results;
     try {
-        results = Bench(fs::canonical(root.path().toStdString()).native()).run();
+        results =
+            Bench(fs::canonical(root.path().toStdString()).native(), app.arguments().mid(1)).run();
     } catch (const std::exception &error) {
         std::fprintf(stderr, "kestro_bench: %s\n", error.what());
         return 2;
