@@ -40,7 +40,7 @@ void removeLeftovers(const FolderHandle &folder, std::string_view prefix)
 }
 
 Outcome installFile(const FolderHandle &from, const std::string &name, const FolderHandle &into,
-                    const std::string &target, const std::function<void()> &working)
+                    const std::string &target, Target kind, const std::function<void()> &working)
 {
     const std::string destination = platform::join(into.path(), target);
     if (into.error()) {
@@ -49,6 +49,26 @@ Outcome installFile(const FolderHandle &from, const std::string &name, const Fol
     if (from.error()) {
         return failure(copyAction(), platform::join(from.path(), name), from.error());
     }
+    const auto copy = [&](const platform::File &in, platform::File &out) {
+        const std::error_code copying = platform::copyBytes(in, out, working);
+        return copying ? copying : platform::matchOriginal(in, out);
+    };
+    // A new name needs no temporary: the copy is made without a name and then given it, in
+    // one step fewer, and a Kestro killed meanwhile leaves nothing.
+    if (platform::File out; kind == Target::New && !platform::createNameless(into, out)) {
+        platform::File in;
+        if (const std::error_code error = platform::openSource(from, name, in)) {
+            return failure(copyAction(), platform::join(from.path(), name), error);
+        }
+        if (const std::error_code error = copy(in, out)) {
+            return failure(copyToAction(), destination, error);
+        }
+        if (!platform::giveName(into, out, target)) {
+            return {};
+        }
+        // Something took the name meanwhile, or it could not be given: the copy is made again
+        // as over an existing file, which looks at what is there and says why it fails.
+    }
     if (const std::error_code error = platform::cannotReplace(into, target)) {
         return failure(copyToAction(), destination, error);
     }
@@ -56,11 +76,8 @@ Outcome installFile(const FolderHandle &from, const std::string &name, const Fol
     if (const std::error_code error = platform::openSource(from, name, in)) {
         return failure(copyAction(), platform::join(from.path(), name), error);
     }
-    const std::error_code error =
-        replaceFile(into, target, temporaryPrefix, false, [&](platform::File &out) {
-            const std::error_code copying = platform::copyBytes(in, out, working);
-            return copying ? copying : platform::matchOriginal(in, out);
-        });
+    const std::error_code error = replaceFile(into, target, temporaryPrefix, false,
+                                              [&](platform::File &out) { return copy(in, out); });
     if (error) {
         return failure(copyToAction(), destination, error);
     }
@@ -94,5 +111,6 @@ Outcome installFile(const std::string &source, const std::string &destination,
 {
     const auto [fromPath, name] = platform::splitPath(source);
     const auto [intoPath, target] = platform::splitPath(destination);
-    return installFile(FolderHandle(fromPath), name, FolderHandle(intoPath), target, working);
+    return installFile(FolderHandle(fromPath), name, FolderHandle(intoPath), target,
+                       Target::Existing, working);
 }

@@ -85,9 +85,9 @@ std::pair<QString, QString> roomTexts(std::uint64_t a, std::uint64_t b)
 // Looks, before anything is copied, for every cause that would stop the copies and can be
 // known beforehand: an add-on file that cannot be read, a game file that may not be replaced
 // or a folder or special file in the way, and too little room on the game's disk. Gives the
-// game's name for each file of the add-on.
+// game's name for each file of the add-on, and whether the game directory has it yet.
 Outcome foresee(const FileList &files, const FolderHandle &from, const FolderHandle &into,
-                GameNames game, std::vector<std::string> &targets,
+                GameNames game, std::vector<std::pair<std::string, Target>> &targets,
                 const std::function<void()> &working)
 {
     if (into.error()) {
@@ -124,6 +124,7 @@ Outcome foresee(const FileList &files, const FolderHandle &from, const FolderHan
         }
         const std::string target = game.nameFor(name);
         std::uint64_t freed = 0;
+        Target kind = Target::Existing;
         if (const auto earlier = copied.find(target); earlier != copied.end()) {
             freed = std::uint64_t(earlier->second);
         } else if (game.has(target) || unlisted.contains(platform::upper(target))) {
@@ -131,13 +132,15 @@ Outcome foresee(const FileList &files, const FolderHandle &from, const FolderHan
                     platform::cannotReplaceGameFile(into, target, freed)) {
                 return failure(copyToAction(), platform::join(into.path(), target), error);
             }
+        } else {
+            kind = Target::New;
         }
         const auto room = std::int64_t((size + block - 1) / block * block);
         needed = std::max(needed, added + room);
         added += room - std::int64_t(freed);
         copied[target] = room;
         game.add(target);
-        targets.push_back(target);
+        targets.emplace_back(target, kind);
     }
     if (std::uint64_t(needed) > available) {
         const auto [need, free] = roomTexts(std::uint64_t(needed), available);
@@ -209,14 +212,15 @@ Outcome Command1_Click(Form &form, const Progress &progress)
     const FolderHandle into(form.EAWFile.path());
     removeLeftovers(into);
     const int count = form.File1.count();
-    std::vector<std::string> targets;
+    std::vector<std::pair<std::string, Target>> targets;
     if (Outcome refused = foresee(form.File1, from, into, GameNames(form.EAWFile), targets,
                                   [&] { progress(0, std::size_t(count)); })) {
         refused->note = copiedSoFar(0, count);
         return refused;
     }
     for (int i = 0; i < count; ++i) {
-        Outcome failed = installFile(from, form.File1.entry(i), into, targets[std::size_t(i)],
+        const auto &[target, kind] = targets[std::size_t(i)];
+        Outcome failed = installFile(from, form.File1.entry(i), into, target, kind,
                                      [&] { progress(std::size_t(i), std::size_t(count)); });
         if (failed) {
             failed->note = copiedSoFar(i, count);
