@@ -3,6 +3,7 @@
 
 #include "core/filecopy.h"
 #include "core/loadedfolders.h"
+#include "core/parallel.h"
 #include "core/platform.h"
 #include "widgets/dirlist.h"
 #include "widgets/filelist.h"
@@ -115,11 +116,21 @@ Outcome foresee(const FileList &files, const FolderHandle &from, const FolderHan
     const int count = files.count();
     targets.clear();
     targets.reserve(std::size_t(count));
-    for (int i = 0; i < count; ++i) {
-        working();
-        const std::string name = files.entry(i);
-        std::uint64_t size = 0;
-        if (const std::error_code error = platform::sourceSize(from, name, size)) {
+    // The add-on's files are looked at side by side, and told of in their order.
+    std::vector<std::string> names(static_cast<std::size_t>(count));
+    std::vector<std::uint64_t> sizes(names.size());
+    std::vector<std::error_code> unreadable(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        names[i] = files.entry(int(i));
+    }
+    forEachIndex(
+        names.size(),
+        [&](std::size_t i) { unreadable[i] = platform::sourceSize(from, names[i], sizes[i]); },
+        working);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string &name = names[i];
+        const std::uint64_t size = sizes[i];
+        if (const std::error_code error = unreadable[i]) {
             return failure(copyAction(), platform::join(from.path(), name), error);
         }
         const std::string target = game.nameFor(name);
