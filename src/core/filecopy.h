@@ -32,6 +32,31 @@ Outcome installFile(const FolderHandle &from, const std::string &name, const Fol
                     const std::string &target, Target kind = Target::Existing,
                     const std::function<void()> &working = {});
 
+// A copy written whole beside its destination, not yet in its place: a hidden temporary file,
+// deleted if it goes unplaced, or a file without a name.
+struct PreparedCopy final
+{
+    PreparedCopy() = default;
+    PreparedCopy(PreparedCopy &&) = default;
+    PreparedCopy &operator=(PreparedCopy &&) = delete;
+    ~PreparedCopy() { discard(); }
+    // Deletes the copy, unless it is in its place.
+    void discard();
+
+    const FolderHandle *into = nullptr;
+    platform::File file;
+    std::string temporary; // none for a file without a name
+};
+
+// installFile in two steps: the copy is written beside its destination, and later put in its
+// place, where it may fail still.
+Outcome prepareCopy(const FolderHandle &from, const std::string &name, const FolderHandle &into,
+                    const std::string &target, Target kind, PreparedCopy &copy,
+                    const std::function<void()> &working = {});
+Outcome placeCopy(const FolderHandle &from, const std::string &name, const FolderHandle &into,
+                  const std::string &target, PreparedCopy &copy,
+                  const std::function<void()> &working = {});
+
 // How the hidden copies of a Load begin.
 inline constexpr std::string_view temporaryPrefix = ".kestro-";
 
