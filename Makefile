@@ -1,6 +1,7 @@
 # Kestro: `make run` builds and starts the tool on the demo start directory;
 # `make test` builds with warnings as errors and runs every test headless.
 # `make soak` runs the kill campaign over and over for SOAK_SECONDS (600).
+# `make bench` times Load and removal against cp and rm; BENCH_ROWS="small remove" times only those.
 # `make fuzz` builds the fuzz targets with clang's libFuzzer and runs each for a minute.
 # `make windows` cross-builds kestro.exe and its zip; `make test-windows` runs every test under Wine.
 
@@ -10,6 +11,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 SOAK_SECONDS ?= 600
 SOAK_ROUNDS  ?= 2
+BENCH_ROWS   ?=
 JOBS       ?= $(shell nproc)
 DEMO_RUN   := $(BUILD)/demo-run
 
@@ -59,7 +61,7 @@ soak: build
 
 bench: build
 	cmake --build $(BUILD) --target kestro_bench -j $(JOBS)
-	$(BUILD)/bench/kestro_bench
+	$(BUILD)/bench/kestro_bench $(BENCH_ROWS)
 
 # Each target runs on a scratch copy of its corpus, so fuzz/corpus/ does not grow; `make test`
 # replays that corpus in the ordinary build.

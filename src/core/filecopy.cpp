@@ -39,8 +39,19 @@ void removeLeftovers(const FolderHandle &folder, std::string_view prefix)
     }
 }
 
-Outcome installFile(const FolderHandle &from, const std::string &name, const FolderHandle &into,
-                    const std::string &target, const std::function<void()> &working)
+void PreparedCopy::discard()
+{
+    // Only a temporary this copy still holds open is its own to delete.
+    if (file.isOpen() && !temporary.empty()) {
+        platform::discard(*into, file, temporary);
+    }
+    file.reset();
+    temporary.clear();
+}
+
+Outcome prepareCopy(const FolderHandle &from, const std::string &name, const FolderHandle &into,
+                    const std::string &target, Target kind, PreparedCopy &copy,
+                    const std::function<void()> &working)
 {
     const std::string destination = platform::join(into.path(), target);
     if (into.error()) {
@@ -49,22 +60,69 @@ Outcome installFile(const FolderHandle &from, const std::string &name, const Fol
     if (from.error()) {
         return failure(copyAction(), platform::join(from.path(), name), from.error());
     }
-    if (const std::error_code error = platform::cannotReplace(into, target)) {
-        return failure(copyToAction(), destination, error);
+    copy.into = &into;
+    // A new name needs no temporary: the copy is made without a name and then given it, in
+    // one step fewer, and a Kestro killed meanwhile leaves nothing.
+    const bool nameless = kind == Target::New && !platform::createNameless(into, copy.file);
+    if (!nameless) {
+        if (const std::error_code error = platform::cannotReplace(into, target)) {
+            return failure(copyToAction(), destination, error);
+        }
     }
     platform::File in;
     if (const std::error_code error = platform::openSource(from, name, in)) {
+        copy.discard();
         return failure(copyAction(), platform::join(from.path(), name), error);
     }
-    const std::error_code error =
-        replaceFile(into, target, temporaryPrefix, false, [&](platform::File &out) {
-            const std::error_code copying = platform::copyBytes(in, out, working);
-            return copying ? copying : platform::matchOriginal(in, out);
-        });
+    std::error_code error;
+    if (!nameless) {
+        error = platform::createTemporary(into, temporaryPrefix, copy.file, copy.temporary);
+    }
+    if (!error) {
+        error = platform::copyBytes(in, copy.file, working);
+    }
+    if (!error) {
+        error = platform::matchOriginal(in, copy.file);
+    }
     if (error) {
+        copy.discard();
         return failure(copyToAction(), destination, error);
     }
     return {};
+}
+
+Outcome placeCopy(const FolderHandle &from, const std::string &name, const FolderHandle &into,
+                  const std::string &target, PreparedCopy &copy,
+                  const std::function<void()> &working)
+{
+    if (copy.temporary.empty()) {
+        if (!platform::giveName(into, copy.file, target)) {
+            return {};
+        }
+        // Something took the name meanwhile, or it could not be given: the copy is made again
+        // as over an existing file, which looks at what is there and says why it fails.
+        PreparedCopy again;
+        if (Outcome failed =
+                prepareCopy(from, name, into, target, Target::Existing, again, working)) {
+            return failed;
+        }
+        return placeCopy(from, name, into, target, again, working);
+    }
+    if (const std::error_code error =
+            platform::replace(into, copy.file, copy.temporary, target, false)) {
+        return failure(copyToAction(), platform::join(into.path(), target), error);
+    }
+    return {};
+}
+
+Outcome installFile(const FolderHandle &from, const std::string &name, const FolderHandle &into,
+                    const std::string &target, Target kind, const std::function<void()> &working)
+{
+    PreparedCopy copy;
+    if (Outcome failed = prepareCopy(from, name, into, target, kind, copy, working)) {
+        return failed;
+    }
+    return placeCopy(from, name, into, target, copy, working);
 }
 
 std::error_code replaceFile(const FolderHandle &folder, const std::string &target,
@@ -94,5 +152,6 @@ Outcome installFile(const std::string &source, const std::string &destination,
 {
     const auto [fromPath, name] = platform::splitPath(source);
     const auto [intoPath, target] = platform::splitPath(destination);
-    return installFile(FolderHandle(fromPath), name, FolderHandle(intoPath), target, working);
+    return installFile(FolderHandle(fromPath), name, FolderHandle(intoPath), target,
+                       Target::Existing, working);
 }

@@ -162,6 +162,12 @@ std::error_code cannotReplace(const Folder &folder, const std::string &name);
 // temporaryName with its own identity, so that a leftover can be told from a user's file.
 std::error_code createTemporary(const Folder &folder, std::string_view prefix, File &file,
                                 std::string &name);
+// Creates a new file in a folder that has no name until giveName() gives it one, where the
+// system allows: a Kestro killed meanwhile leaves nothing. Elsewhere it fails.
+std::error_code createNameless(const Folder &folder, File &file);
+// Closes a file createNameless() made and gives it the name `target`, which nothing in the folder
+// may have: when something has, or it cannot be named, it fails and the file is gone.
+std::error_code giveName(const Folder &folder, File &file, const std::string &target);
 // The name of a temporary: the prefix, the file's identity (its inode number on POSIX, its
 // file ID on Windows) as 16 hex digits, a dash and a number.
 std::string temporaryName(std::string_view prefix, std::uint64_t identity, unsigned number);

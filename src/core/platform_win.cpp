@@ -333,6 +333,17 @@ std::error_code copyBytes(const File &from, File &to, const std::function<void()
     }
 }
 
+// A file is not made without a name: copies always go through a temporary.
+std::error_code createNameless(const Folder &, File &)
+{
+    return std::make_error_code(std::errc::not_supported);
+}
+
+std::error_code giveName(const Folder &, File &, const std::string &)
+{
+    return std::make_error_code(std::errc::not_supported);
+}
+
 void sync(const Folder &) {}
 
 std::error_code remove(const Folder &folder, const std::string &name)

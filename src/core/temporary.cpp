@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <atomic>
 #include <cinttypes>
 #include <cstdio>
 
@@ -38,7 +39,8 @@ std::optional<std::uint64_t> temporaryIdentity(std::string_view prefix, std::str
 
 std::string unmarkedName(std::string_view prefix)
 {
-    static unsigned counter = 0;
+    // Copies are written on several threads at once.
+    static std::atomic<unsigned> counter = 0;
     return std::string(prefix) + "new-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
            std::to_string(++counter);
 }

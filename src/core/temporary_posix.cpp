@@ -92,6 +92,40 @@ std::error_code createTemporary(const Folder &folder, std::string_view prefix, F
     return error;
 }
 
+std::error_code createNameless(const Folder &folder, File &file)
+{
+    if (folder.error()) {
+        return folder.error();
+    }
+    const int nameless = ::openat(fd(folder), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (nameless < 0) {
+        return lastError();
+    }
+    file.reset(nameless);
+    return {};
+}
+
+std::error_code giveName(const Folder &folder, File &file, const std::string &target)
+{
+    // Closed before it has its name, as replace() closes a temporary; a second descriptor keeps
+    // the file until then.
+    File kept;
+    kept.reset(::fcntl(fd(file), F_DUPFD_CLOEXEC, 0));
+    std::error_code error = kept.isOpen() ? std::error_code() : lastError();
+    const bool closed = ::close(fd(file)) == 0;
+    file.release();
+    if (!error && !closed) {
+        error = lastError();
+    }
+    // A name already there is never replaced.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd(kept));
+    if (!error &&
+        ::linkat(AT_FDCWD, self.c_str(), fd(folder), target.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        error = lastError();
+    }
+    return error;
+}
+
 std::error_code matchOriginal(const File &original, const File &copy)
 {
     struct stat status;

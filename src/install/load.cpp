@@ -3,6 +3,7 @@
 
 #include "core/filecopy.h"
 #include "core/loadedfolders.h"
+#include "core/parallel.h"
 #include "core/platform.h"
 #include "widgets/dirlist.h"
 #include "widgets/filelist.h"
@@ -82,12 +83,24 @@ std::pair<QString, QString> roomTexts(std::uint64_t a, std::uint64_t b)
     return {bytes.arg(locale.toString(qulonglong(a))), bytes.arg(locale.toString(qulonglong(b)))};
 }
 
+// A file of the add-on, the game's name for it, and whether the game has that name yet.
+struct Copy
+{
+    std::string name;
+    std::string target;
+    Target kind;
+};
+
+// How many copies may be written ahead of the one being put in place, on other processors.
+constexpr std::size_t mostAhead = 16;
+
 // Looks, before anything is copied, for every cause that would stop the copies and can be
 // known beforehand: an add-on file that cannot be read, a game file that may not be replaced
 // or a folder or special file in the way, and too little room on the game's disk. Gives the
-// game's name for each file of the add-on.
+// copies to make, and how many may be written ahead: each takes room of its own until it is
+// in place, so none where the disk has too little room for that.
 Outcome foresee(const FileList &files, const FolderHandle &from, const FolderHandle &into,
-                GameNames game, std::vector<std::string> &targets,
+                GameNames game, std::vector<Copy> &copies, std::size_t &ahead,
                 const std::function<void()> &working)
 {
     if (into.error()) {
@@ -110,20 +123,31 @@ Outcome foresee(const FileList &files, const FolderHandle &from, const FolderHan
     block = std::max<std::uint64_t>(block, 1);
     // Each copy is written whole beside the file it replaces, which only then frees its room:
     // the most room needed is at some copy, what the copies before it added plus that copy.
-    std::int64_t added = 0, needed = 0;
+    std::int64_t added = 0, needed = 0, largest = 0;
     std::unordered_map<std::string, std::int64_t> copied;
     const int count = files.count();
-    targets.clear();
-    targets.reserve(std::size_t(count));
-    for (int i = 0; i < count; ++i) {
-        working();
-        const std::string name = files.entry(i);
-        std::uint64_t size = 0;
-        if (const std::error_code error = platform::sourceSize(from, name, size)) {
+    copies.clear();
+    copies.reserve(std::size_t(count));
+    // The add-on's files are looked at side by side, and told of in their order.
+    std::vector<std::string> names(static_cast<std::size_t>(count));
+    std::vector<std::uint64_t> sizes(names.size());
+    std::vector<std::error_code> unreadable(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        names[i] = files.entry(int(i));
+    }
+    forEachIndex(
+        names.size(),
+        [&](std::size_t i) { unreadable[i] = platform::sourceSize(from, names[i], sizes[i]); },
+        working);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string &name = names[i];
+        const std::uint64_t size = sizes[i];
+        if (const std::error_code error = unreadable[i]) {
             return failure(copyAction(), platform::join(from.path(), name), error);
         }
         const std::string target = game.nameFor(name);
         std::uint64_t freed = 0;
+        Target kind = Target::Existing;
         if (const auto earlier = copied.find(target); earlier != copied.end()) {
             freed = std::uint64_t(earlier->second);
         } else if (game.has(target) || unlisted.contains(platform::upper(target))) {
@@ -131,13 +155,16 @@ Outcome foresee(const FileList &files, const FolderHandle &from, const FolderHan
                     platform::cannotReplaceGameFile(into, target, freed)) {
                 return failure(copyToAction(), platform::join(into.path(), target), error);
             }
+        } else {
+            kind = Target::New;
         }
         const auto room = std::int64_t((size + block - 1) / block * block);
         needed = std::max(needed, added + room);
+        largest = std::max(largest, room);
         added += room - std::int64_t(freed);
         copied[target] = room;
         game.add(target);
-        targets.push_back(target);
+        copies.push_back({name, target, kind});
     }
     if (std::uint64_t(needed) > available) {
         const auto [need, free] = roomTexts(std::uint64_t(needed), available);
@@ -146,6 +173,8 @@ Outcome foresee(const FileList &files, const FolderHandle &from, const FolderHan
                            "Kestro", "its disk has %1 free, and the folder's files need %2")
                            .arg(free, need)};
     }
+    ahead =
+        std::uint64_t(largest) <= (available - std::uint64_t(needed)) / mostAhead ? mostAhead : 0;
     return {};
 }
 
@@ -209,15 +238,36 @@ Outcome Command1_Click(Form &form, const Progress &progress)
     const FolderHandle into(form.EAWFile.path());
     removeLeftovers(into);
     const int count = form.File1.count();
-    std::vector<std::string> targets;
-    if (Outcome refused = foresee(form.File1, from, into, GameNames(form.EAWFile), targets,
+    std::vector<Copy> copies;
+    std::size_t ahead = 0;
+    if (Outcome refused = foresee(form.File1, from, into, GameNames(form.EAWFile), copies, ahead,
                                   [&] { progress(0, std::size_t(count)); })) {
         refused->note = copiedSoFar(0, count);
         return refused;
     }
+    // The copies are written ahead on other processors, and put in place here one after
+    // another in the folder's order: the first failure stops them, and no copy after it takes
+    // its place. What was written ahead and not put in place goes.
+    struct Made
+    {
+        Outcome failed;
+        PreparedCopy copy;
+    };
+    Ahead<Made> made(
+        copies.size(), ahead, [&](std::size_t i, const std::function<void()> &working) {
+            const Copy &copy = copies[i];
+            Made result;
+            result.failed =
+                prepareCopy(from, copy.name, into, copy.target, copy.kind, result.copy, working);
+            return result;
+        });
     for (int i = 0; i < count; ++i) {
-        Outcome failed = installFile(from, form.File1.entry(i), into, targets[std::size_t(i)],
-                                     [&] { progress(std::size_t(i), std::size_t(count)); });
+        const Copy &copy = copies[std::size_t(i)];
+        const auto working = [&] { progress(std::size_t(i), std::size_t(count)); };
+        Made next = made.take(std::size_t(i), working);
+        Outcome failed = next.failed
+                             ? std::move(next.failed)
+                             : placeCopy(from, copy.name, into, copy.target, next.copy, working);
         if (failed) {
             failed->note = copiedSoFar(i, count);
             return failed;

@@ -2,6 +2,7 @@
 #include "install/remove.h"
 
 #include "core/directory.h"
+#include "core/parallel.h"
 #include "core/platform.h"
 #include "widgets/dirlist.h"
 #include "widgets/filelist.h"
@@ -95,15 +96,23 @@ Outcome deleteMatches(const FileList &folder, const std::string &game, const Pro
     if (gameFolder.error()) {
         return failure(QCoreApplication::translate("Kestro", "open"), game, gameFolder.error());
     }
-    for (const Match &match : matches) {
-        std::uint64_t freed = 0;
-        if (const std::error_code error =
-                platform::cannotReplaceGameFile(gameFolder, match.name, freed)) {
-            Failure refused = failure(deleteAction(), platform::join(game, match.name), error);
+    // Every file is looked at before any goes, the looks side by side; the first refusal in
+    // the files' order is the one told.
+    std::vector<std::error_code> refusals(matches.size());
+    forEachIndex(
+        matches.size(),
+        [&](std::size_t i) {
+            std::uint64_t freed = 0;
+            refusals[i] = platform::cannotReplaceGameFile(gameFolder, matches[i].name, freed);
+        },
+        [&] { progress(0, matches.size()); });
+    for (std::size_t i = 0; i < matches.size(); ++i) {
+        if (refusals[i]) {
+            Failure refused =
+                failure(deleteAction(), platform::join(game, matches[i].name), refusals[i]);
             refused.note = deletedSoFar(0, matches.size());
             return refused;
         }
-        progress(0, matches.size());
     }
     for (std::size_t i = 0; i < matches.size(); ++i) {
         if (const std::error_code error = platform::remove(gameFolder, matches[i].name)) {

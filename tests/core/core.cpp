@@ -9,6 +9,8 @@
 
 #include <csignal>
 
+Q_DECLARE_METATYPE(Target)
+
 class Core : public QObject
 {
     Q_OBJECT
@@ -68,17 +70,47 @@ private Q_SLOTS:
         QVERIFY(matchesPattern("*.*", "readme") && !matchesPattern("*.", "a.b"));
     }
 
-    // A read-only file is never replaced, whoever asks, though Load looked at it beforehand.
-    void readOnlyKept()
+    void installed_data()
     {
+        using namespace std::string_literals;
+        QTest::addColumn<std::string>("before");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<Target>("target");
+        QTest::addColumn<std::string>("after");
+        QTest::newRow("a new name") << ""s << false << Target::New << "old=new"s;
+        QTest::newRow("a file") << "old=game"s << false << Target::Existing << "old=new"s;
+        QTest::newRow("a file come since Load looked")
+            << "old=game"s << false << Target::New << "old=new"s;
+        QTest::newRow("a read-only file") << "old=game"s << true << Target::Existing << "old=game"s;
+        QTest::newRow("a read-only file come since")
+            << "old=game"s << true << Target::New << "old=game"s;
+        QTest::newRow("a folder come since") << "old/"s << false << Target::New << "old/"s;
+    }
+
+    // A copy takes a new name or replaces a file whole, and has its original's time, writable;
+    // it never replaces a read-only file or a folder, though Load looked at it beforehand or
+    // found nothing there, and it leaves no temporary.
+    void installed()
+    {
+        QFETCH(std::string, before);
+        QFETCH(bool, readOnly);
+        QFETCH(Target, target);
+        QFETCH(std::string, after);
         TestDir dir;
-        dir.make({"new=bytes", "game/"});
-        QVERIFY(!installFile(dir.path("new"), dir.path("game/old")));
-        fs::permissions(fsPath(dir.path("game/old")), fs::perms(0444));
-        dir.write("new", "other");
-        QVERIFY(installFile(dir.path("new"), dir.path("game/old")).has_value());
-        QCOMPARE(dir.names("game"), Names{"old"});
-        QCOMPARE(dir.read("game/old"), "bytes");
+        dir.make({"new=new", "game/", "game/" + before});
+        fs::permissions(fsPath(dir.path("new")), fs::perms(0444));
+        if (readOnly) {
+            fs::permissions(fsPath(dir.path("game/old")), fs::perms(0444));
+        }
+        const Outcome failed = installFile(FolderHandle(dir.path()), "new",
+                                           FolderHandle(dir.path("game")), "old", target);
+        QCOMPARE(failed.has_value(), after != "old=new");
+        QCOMPARE(dir.contents("game"), Names{after});
+        if (!failed) {
+            const fs::path copy = fsPath(dir.path("game/old"));
+            QVERIFY(fs::last_write_time(copy) == fs::last_write_time(fsPath(dir.path("new"))));
+            QVERIFY((fs::status(copy).permissions() & fs::perms::owner_write) != fs::perms::none);
+        }
     }
 
     // A new temporary whose name by its identity is already taken tries the next number, and the

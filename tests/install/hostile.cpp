@@ -173,7 +173,10 @@ private Q_SLOTS:
         start.make({"EAW/eaw.ini", "c/c1", "a/a=new", "a/b=new", "a/c=new", "EAW/a=old",
                     "EAW/b=old", "EAW/c=old", "FoldersLoaded.txt=" + lines(start, {"a"})});
         const std::string b = start.path("EAW/b");
-        fs::permissions(fsPath(b), fs::perms(fault == u"read-only" ? 0444 : 0644));
+        // c as well as b: the first refusal in the files' order is the one told.
+        for (const std::string &file : {b, start.path("EAW/c")}) {
+            fs::permissions(fsPath(file), fs::perms(fault == u"read-only" ? 0444 : 0644));
+        }
 #ifndef _WIN32
         const auto thaw = qScopeGuard([&] {
             setImmutable(b, false);
