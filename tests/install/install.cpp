@@ -2,6 +2,7 @@
 // Load and removal: what they copy into the game directory and delete from it, and what they
 // record.
 #include "core/filecopy.h"
+#include "install/load.h"
 #include "windowdriver.h"
 
 class Install : public QObject
@@ -62,6 +63,12 @@ private Q_SLOTS:
 
         window->Command1->setFocus();
         QTest::keyClick(window->Command1, Qt::Key_Return);
+        // The progress moves on as each file takes its place, up to all eight.
+        std::vector<std::size_t> told{0};
+        QVERIFY(!Command1_Click(window->form, [&](std::size_t done, std::size_t) {
+            done == told.back() ? void() : told.push_back(done);
+        }));
+        QCOMPARE(told, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
         click(*window, start.path("empty"));
         clickLoad(*window);
         for (const std::string folder : {"line\nbreak", "carriage\rreturn"}) {
@@ -77,7 +84,7 @@ private Q_SLOTS:
                  u"Cannot load \"%1\": no folder is chosen in the folder list"_s.arg(
                      start.qpath("carriage\rreturn")));
         QCOMPARE(start.names("EAW"), loaded);
-        QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"a", "a", "empty"}));
+        QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {"a", "a", "a", "empty"}));
 
         // A folder that vanished leaves Load off, after a removal that cannot show it again and
         // after a click on it in a directory list below the start directory.
