@@ -160,7 +160,8 @@ private:
     void empty(const std::string &directory, bool moveAside);
     void fillGame(const std::string &directory);
     // Puts `others` files of no add-on into a directory, and takes out what a copy of `folder`
-    // put there, or empties it when there are none.
+    // put there: by moving the whole directory aside and making the others afresh, when many
+    // files were copied.
     void makeRoom(const std::string &directory, const std::string &folder, int others,
                   bool moveAside);
     std::vector<double> load(const std::string &folder, std::size_t files, int others);
@@ -251,18 +252,19 @@ void Bench::fillGame(const std::string &directory)
 void Bench::makeRoom(const std::string &directory, const std::string &folder, int others,
                      bool moveAside)
 {
-    if (others == 0) {
-        empty(directory, moveAside);
-        return;
+    if (moveAside) {
+        empty(directory, true);
     }
     for (int i = 0; i < others; ++i) {
         const std::string path = directory + "/other" + fileName(i);
-        if (!fs::exists(path)) {
+        if (moveAside || !fs::exists(path)) {
             writeFile(path, "", 0);
         }
     }
-    for (const auto &entry : fs::directory_iterator(start_ + "/" + folder)) {
-        fs::remove(directory + "/" + entry.path().filename().native());
+    if (!moveAside) {
+        for (const auto &entry : fs::directory_iterator(start_ + "/" + folder)) {
+            fs::remove(directory + "/" + entry.path().filename().native());
+        }
     }
 }
 
