@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 
 #include <algorithm>
-#include <numeric>
 
 Outcome forEachEntry(const std::string &directory,
                      const std::function<void(std::string_view name, EntryKind kind)> &visit,
@@ -59,21 +58,34 @@ Outcome listSubdirectories(const std::string &directory, std::vector<std::string
 
 void sortNames(std::vector<std::string> &names)
 {
-    std::vector<std::string> keys;
-    keys.reserve(names.size());
+    // The upper-case keys side by side in one string: a directory may hold a hundred thousand
+    // names, and the sort reads each key many times.
+    std::string keys, key;
+    std::vector<std::size_t> ends;
+    ends.reserve(names.size());
     for (const std::string &name : names) {
-        keys.push_back(platform::upper(name));
+        platform::upper(name, key);
+        keys += key;
+        ends.push_back(keys.size());
     }
-    std::vector<std::size_t> order(names.size());
-    std::iota(order.begin(), order.end(), std::size_t(0));
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const int byKey = keys[a].compare(keys[b]);
-        return byKey != 0 ? byKey < 0 : names[a] < names[b];
+    struct Entry
+    {
+        std::string_view key;
+        std::size_t index;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(names.size());
+    for (std::size_t i = 0, start = 0; i < names.size(); start = ends[i++]) {
+        entries.push_back({std::string_view(keys).substr(start, ends[i] - start), i});
+    }
+    std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
+        const int byKey = a.key.compare(b.key);
+        return byKey != 0 ? byKey < 0 : names[a.index] < names[b.index];
     });
     std::vector<std::string> sorted;
     sorted.reserve(names.size());
-    for (const std::size_t i : order) {
-        sorted.push_back(std::move(names[i]));
+    for (const Entry &entry : entries) {
+        sorted.push_back(std::move(names[entry.index]));
     }
     names = std::move(sorted);
 }

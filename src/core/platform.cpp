@@ -28,15 +28,13 @@ std::pair<std::string, std::string> splitPath(const std::string &path)
     return {path.substr(0, std::max(slash, rootLength(path))), path.substr(slash + 1)};
 }
 
-static std::string asciiUpper(std::string_view name)
+static void asciiUpper(std::string &name)
 {
-    std::string result(name);
-    for (char &c : result) {
+    for (char &c : name) {
         if (c >= 'a' && c <= 'z') {
             c = static_cast<char>(c - 'a' + 'A');
         }
     }
-    return result;
 }
 
 // A character's simple upper case, the one the game's platform compares file names by. Qt
@@ -51,9 +49,17 @@ static char32_t simpleUpper(char32_t c)
 
 std::string upper(std::string_view name)
 {
-    const bool ascii = std::ranges::all_of(name, [](char c) { return (c & 0x80) == 0; });
-    if (ascii) {
-        return asciiUpper(name);
+    std::string result;
+    upper(name, result);
+    return result;
+}
+
+void upper(std::string_view name, std::string &into)
+{
+    into.assign(name);
+    if (std::ranges::all_of(name, [](char c) { return (c & 0x80) == 0; })) {
+        asciiUpper(into);
+        return;
     }
     // A byte order mark at the start is a character of the name like any other.
     QStringDecoder utf8(QStringDecoder::Utf8,
@@ -62,7 +68,8 @@ std::string upper(std::string_view name)
     if (utf8.hasError()) {
         // Not valid text: fold the ASCII letters only, so that two different names never
         // become equal through replacement characters.
-        return asciiUpper(name);
+        asciiUpper(into);
+        return;
     }
     // One character to one character, as the game's platform compares file names: "é" and
     // "É" are the same name, "ß" and "SS" are not.
@@ -71,7 +78,7 @@ std::string upper(std::string_view name)
     for (const char32_t c : text.toUcs4()) {
         result.append(QChar::fromUcs4(simpleUpper(c)));
     }
-    return result.toStdString();
+    into = result.toStdString();
 }
 
 namespace {

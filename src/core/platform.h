@@ -46,6 +46,8 @@ std::error_code currentDirectory(std::string &path);
 // The name in upper case, for comparisons that ignore letter case: each character is
 // mapped on its own, so a name keeps its length in characters.
 std::string upper(std::string_view name);
+// The same, into a string that keeps its room from one name to the next: for many names.
+void upper(std::string_view name, std::string &into);
 
 // A name or path as text to show; invalid bytes and lone surrogates become U+FFFD.
 QString display(std::string_view name);
