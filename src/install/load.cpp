@@ -22,36 +22,50 @@
 
 namespace {
 
-// The game's names: the game's platform ignores letter case, so a file whose name differs
-// only in case from a game file is written onto that game file, under the game's name.
+// The game's names for the add-on's files: the game's platform ignores letter case, so a file
+// whose name differs only in case from a game file is written onto that game file, under the
+// game's name. Only game names that an add-on file's name may stand for are kept: a game
+// directory holds thousands of files, and a Load looks up a few of them.
 class GameNames
 {
 public:
-    explicit GameNames(const FileList &game)
+    // `keys` are the add-on's names in upper case.
+    GameNames(const FileList &game, const std::vector<std::string> &keys)
+        : wanted_(keys.begin(), keys.end())
     {
+        std::string key;
         for (int i = 0, n = game.count(); i < n; ++i) {
-            add(game.entry(i));
+            const std::string name = game.entry(i);
+            platform::upper(name, key);
+            if (wanted(key)) {
+                add(name, key);
+            }
         }
     }
 
+    // Whether an add-on file's name may stand for the name of this upper case.
+    bool wanted(const std::string &key) const { return wanted_.contains(key); }
+
+    // Whether the game has the name of an add-on file, or one it may stand for.
     bool has(const std::string &name) const { return exact_.contains(name); }
 
-    std::string nameFor(const std::string &name) const
+    std::string nameFor(const std::string &name, const std::string &key) const
     {
         if (exact_.contains(name)) {
             return name;
         }
-        const auto found = byUpper_.find(platform::upper(name));
+        const auto found = byUpper_.find(key);
         return found == byUpper_.end() ? name : found->second;
     }
 
-    void add(const std::string &name)
+    void add(const std::string &name, const std::string &key)
     {
         exact_.insert(name);
-        byUpper_.try_emplace(platform::upper(name), name);
+        byUpper_.try_emplace(key, name);
     }
 
 private:
+    std::unordered_set<std::string> wanted_;
     std::unordered_set<std::string> exact_;
     std::unordered_map<std::string, std::string> byUpper_;
 };
@@ -99,21 +113,41 @@ constexpr std::size_t mostAhead = 16;
 // or a folder or special file in the way, and too little room on the game's disk. Gives the
 // copies to make, and how many may be written ahead: each takes room of its own until it is
 // in place, so none where the disk has too little room for that.
-Outcome foresee(const FileList &files, const FolderHandle &from, const FolderHandle &into,
-                GameNames game, std::vector<Copy> &copies, std::size_t &ahead,
+Outcome foresee(const FileList &files, const FileList &gameList, const FolderHandle &from,
+                const FolderHandle &into, std::vector<Copy> &copies, std::size_t &ahead,
                 const std::function<void()> &working)
 {
     if (into.error()) {
         return failure(copyToAction(), into.path(), into.error());
     }
+    const int count = files.count();
+    // The add-on's files are looked at side by side, and told of in their order.
+    std::vector<std::string> names(static_cast<std::size_t>(count));
+    std::vector<std::string> keys(names.size());
+    std::vector<std::uint64_t> sizes(names.size());
+    std::vector<std::error_code> unreadable(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        names[i] = files.entry(int(i));
+    }
+    forEachIndex(
+        names.size(),
+        [&](std::size_t i) {
+            keys[i] = platform::upper(names[i]);
+            unreadable[i] = platform::sourceSize(from, names[i], sizes[i]);
+        },
+        working);
+    GameNames game(gameList, keys);
     // What the game directory holds that its list leaves out: folders, special files, hidden
     // files. Only a name in the list or among these needs a look.
     std::unordered_set<std::string> unlisted;
+    std::string key;
     (void)platform::forEachEntry(
         into.path(),
         [&](std::string_view name, platform::EntryKind kind) {
-            if (kind != platform::EntryKind::File || !game.has(std::string(name))) {
-                unlisted.insert(platform::upper(name));
+            platform::upper(name, key);
+            if (game.wanted(key) &&
+                (kind != platform::EntryKind::File || !game.has(std::string(name)))) {
+                unlisted.insert(key);
             }
         },
         platform::Hidden::Include);
@@ -125,32 +159,20 @@ Outcome foresee(const FileList &files, const FolderHandle &from, const FolderHan
     // the most room needed is at some copy, what the copies before it added plus that copy.
     std::int64_t added = 0, needed = 0, largest = 0;
     std::unordered_map<std::string, std::int64_t> copied;
-    const int count = files.count();
     copies.clear();
-    copies.reserve(std::size_t(count));
-    // The add-on's files are looked at side by side, and told of in their order.
-    std::vector<std::string> names(static_cast<std::size_t>(count));
-    std::vector<std::uint64_t> sizes(names.size());
-    std::vector<std::error_code> unreadable(names.size());
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        names[i] = files.entry(int(i));
-    }
-    forEachIndex(
-        names.size(),
-        [&](std::size_t i) { unreadable[i] = platform::sourceSize(from, names[i], sizes[i]); },
-        working);
+    copies.reserve(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string &name = names[i];
         const std::uint64_t size = sizes[i];
         if (const std::error_code error = unreadable[i]) {
             return failure(copyAction(), platform::join(from.path(), name), error);
         }
-        const std::string target = game.nameFor(name);
+        const std::string target = game.nameFor(name, keys[i]);
         std::uint64_t freed = 0;
         Target kind = Target::Existing;
         if (const auto earlier = copied.find(target); earlier != copied.end()) {
             freed = std::uint64_t(earlier->second);
-        } else if (game.has(target) || unlisted.contains(platform::upper(target))) {
+        } else if (game.has(target) || unlisted.contains(keys[i])) {
             if (const std::error_code error =
                     platform::cannotReplaceGameFile(into, target, freed)) {
                 return failure(copyToAction(), platform::join(into.path(), target), error);
@@ -163,7 +185,7 @@ Outcome foresee(const FileList &files, const FolderHandle &from, const FolderHan
         largest = std::max(largest, room);
         added += room - std::int64_t(freed);
         copied[target] = room;
-        game.add(target);
+        game.add(target, keys[i]);
         copies.push_back({name, target, kind});
     }
     if (std::uint64_t(needed) > available) {
@@ -240,7 +262,7 @@ Outcome Command1_Click(Form &form, const Progress &progress)
     const int count = form.File1.count();
     std::vector<Copy> copies;
     std::size_t ahead = 0;
-    if (Outcome refused = foresee(form.File1, from, into, GameNames(form.EAWFile), copies, ahead,
+    if (Outcome refused = foresee(form.File1, form.EAWFile, from, into, copies, ahead,
                                   [&] { progress(0, std::size_t(count)); })) {
         refused->note = copiedSoFar(0, count);
         return refused;
