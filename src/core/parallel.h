@@ -19,11 +19,12 @@
 void forEachIndex(std::size_t count, const std::function<void(std::size_t)> &look,
                   const std::function<void()> &working);
 
-// Makes `make(i)` for every index below `count` on helper threads, at most `ahead` indexes in
-// front of the one taken last, and gives them in order: the taker decides, one index after
-// another, what to do with each, and stops when it likes. What was made and never taken is
-// destroyed with the Ahead. With `ahead` 0, or no thread to be had, each is made when taken,
-// and told the taker's `working`; a helper is told nothing, and touches no widget.
+// Makes `make(i)` for every index below `count`, at most `ahead` indexes in front of the one
+// taken last, and gives them in order: the taker decides, one index after another, what to do
+// with each, and stops when it likes. Helper threads make them, and so does the taker rather
+// than wait for one, told the taker's `working`; a helper is told nothing, and touches no
+// widget. What was made and never taken is destroyed with the Ahead. With `ahead` 0, or no
+// thread to be had, each is made when taken.
 template <typename Result> class Ahead final
 {
 public:
@@ -32,10 +33,11 @@ public:
     Ahead(std::size_t count, std::size_t ahead, Make make)
         : make_(std::move(make)), made_(count), ahead_(ahead)
     {
+        // The taker works too: one processor is its own.
         const std::size_t threads =
             ahead == 0 || count < 2
                 ? 0
-                : std::min(std::max(std::thread::hardware_concurrency(), 1u), 8u);
+                : std::min(std::max(std::thread::hardware_concurrency(), 2u) - 1, 8u);
         for (std::size_t t = 0; t < threads; ++t) {
             try {
                 helpers_.emplace_back([this] { help(); });
@@ -67,6 +69,11 @@ public:
         }
         std::unique_lock lock(mutex_);
         while (!made_[i]) {
+            if (next_ < made_.size() && next_ < i + ahead_) {
+                // The one it waits for when no helper has begun it yet, else one more ahead.
+                makeNext(lock, working);
+                continue;
+            }
             ready_.wait_for(lock, std::chrono::milliseconds(40));
             lock.unlock();
             working();
@@ -90,14 +97,20 @@ private:
             if (stop_ || next_ == made_.size()) {
                 return;
             }
-            const std::size_t i = next_++;
-            lock.unlock();
-            Result result = make_(i, {});
-            lock.lock();
-            made_[i].emplace(std::move(result));
-            if (i == taken_) {
-                ready_.notify_one(); // the one the taker waits for
-            }
+            makeNext(lock, {});
+        }
+    }
+
+    // Makes the next index not yet begun, without the lock meanwhile.
+    void makeNext(std::unique_lock<std::mutex> &lock, const std::function<void()> &working)
+    {
+        const std::size_t i = next_++;
+        lock.unlock();
+        Result result = make_(i, working);
+        lock.lock();
+        made_[i].emplace(std::move(result));
+        if (i == taken_) {
+            ready_.notify_one(); // the one the taker waits for
         }
     }
 
