@@ -5,6 +5,7 @@
 #include "core/platform_posix.h"
 #include "core/temporary.h"
 
+#include <atomic>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -35,6 +36,25 @@ std::error_code mark(int file, std::string_view prefix, std::string &name,
     });
 }
 
+// Gives an open file without a name a name in a folder, which nothing there may have yet.
+int linkOpen(int file, int folder, const char *name)
+{
+    // Through the descriptor itself where the system lets this user, else through the file's
+    // name under /proc, which needs no privilege but takes longer.
+    static std::atomic<bool> direct = true;
+    if (direct) {
+        if (::linkat(file, "", folder, name, AT_EMPTY_PATH) == 0) {
+            return 0;
+        }
+        if (errno != ENOENT && errno != EPERM) {
+            return -1;
+        }
+        direct = false;
+    }
+    const std::string self = "/proc/self/fd/" + std::to_string(file);
+    return ::linkat(AT_FDCWD, self.c_str(), folder, name, AT_SYMLINK_FOLLOW);
+}
+
 } // namespace
 
 std::error_code createTemporary(const Folder &folder, std::string_view prefix, File &file,
@@ -49,10 +69,8 @@ std::error_code createTemporary(const Folder &folder, std::string_view prefix, F
         nameless >= 0) {
         file.reset(nameless);
         ::flock(nameless, LOCK_EX);
-        const std::string self = "/proc/self/fd/" + std::to_string(nameless);
-        if (!mark(nameless, prefix, name, [&](const char *marked) {
-                return ::linkat(AT_FDCWD, self.c_str(), fd(folder), marked, AT_SYMLINK_FOLLOW);
-            })) {
+        if (!mark(nameless, prefix, name,
+                  [&](const char *marked) { return linkOpen(nameless, fd(folder), marked); })) {
             return {};
         }
         file.reset();
@@ -118,9 +136,7 @@ std::error_code giveName(const Folder &folder, File &file, const std::string &ta
         error = lastError();
     }
     // A name already there is never replaced.
-    const std::string self = "/proc/self/fd/" + std::to_string(fd(kept));
-    if (!error &&
-        ::linkat(AT_FDCWD, self.c_str(), fd(folder), target.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+    if (!error && linkOpen(fd(kept), fd(folder), target.c_str()) != 0) {
         error = lastError();
     }
     return error;
