@@ -13,6 +13,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -34,15 +35,17 @@ struct Match
 Outcome findMatches(const FileList &folder, const std::string &game, std::vector<Match> &matches)
 {
     std::unordered_map<std::string, int> folderByUpper;
+    folderByUpper.reserve(std::size_t(folder.count()));
     for (int i = 0, n = folder.count(); i < n; ++i) {
         folderByUpper.try_emplace(platform::upper(folder.entry(i)), i);
     }
+    std::string key;
     const Outcome failed = forEachEntry(game, [&](std::string_view name, EntryKind kind) {
         if (kind != EntryKind::File) {
             return;
         }
-        if (const auto found = folderByUpper.find(platform::upper(name));
-            found != folderByUpper.end()) {
+        platform::upper(name, key);
+        if (const auto found = folderByUpper.find(key); found != folderByUpper.end()) {
             matches.push_back({found->second, std::string(name)});
         }
     });
@@ -114,13 +117,32 @@ Outcome deleteMatches(const FileList &folder, const std::string &game, const Pro
             return refused;
         }
     }
+    // The deletes go side by side as well, taken in the files' order: the first failure in
+    // that order is the one told, and stops them, though the few already under way finish.
+    std::vector<std::error_code> failures(matches.size());
+    std::atomic<bool> stopped = false;
+    std::atomic<std::size_t> deleted = 0;
+    forEachIndex(
+        matches.size(),
+        [&](std::size_t i) {
+            if (stopped) {
+                return;
+            }
+            failures[i] = platform::remove(gameFolder, matches[i].name);
+            if (failures[i]) {
+                stopped = true;
+            } else {
+                ++deleted;
+            }
+        },
+        [&] { progress(deleted, matches.size()); });
     for (std::size_t i = 0; i < matches.size(); ++i) {
-        if (const std::error_code error = platform::remove(gameFolder, matches[i].name)) {
-            Failure failed = failure(deleteAction(), platform::join(game, matches[i].name), error);
-            failed.note = deletedSoFar(i, matches.size());
+        if (failures[i]) {
+            Failure failed =
+                failure(deleteAction(), platform::join(game, matches[i].name), failures[i]);
+            failed.note = deletedSoFar(deleted, matches.size());
             return failed;
         }
-        progress(i + 1, matches.size());
     }
     return {};
 }

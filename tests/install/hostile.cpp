@@ -251,6 +251,37 @@ private Q_SLOTS:
         }
     }
 
+    // Many files are deleted side by side: still the first that cannot go is the one told,
+    // every file before it is gone, and the count told is the count gone.
+    void failureAmongMany()
+    {
+        POSIX_ONLY("immutable files");
+        TestDir start;
+        Names files = {"EAW/eaw.ini", "FoldersLoaded.txt=" + lines(start, {"a"})};
+        for (int i = 0; i < 400; ++i) {
+            const std::string name = "f" + std::to_string(1000 + i);
+            files.insert(files.end(), {"a/" + name, "EAW/" + name});
+        }
+        start.make(files);
+        const std::string stuck = start.path("EAW/f1150");
+#ifndef _WIN32
+        const auto thaw = qScopeGuard([&] { setImmutable(stuck, false); });
+        if (!setImmutable(stuck, true)) {
+            QSKIP("this file system cannot make a file immutable");
+        }
+#endif
+        Messages messages;
+        auto window = openWindow(start, "EAW");
+        clickRow(window->List1, 0);
+        const QString said = messages.take();
+        QVERIFY2(said.startsWith(u"Cannot delete \""_s + QString::fromStdString(stuck)),
+                 qPrintable(said));
+        const Names left = start.names("EAW");
+        QCOMPARE(left[1], "f1150");
+        QVERIFY(left.size() > 200); // the deletes stopped there, but for a few under way
+        QVERIFY(said.contains(u"\n\n%1 of the folder's 400 files"_s.arg(401 - left.size())));
+    }
+
     void room_data()
     {
         addRows(rooms);
