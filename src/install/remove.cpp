@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -30,30 +31,42 @@ struct Match
     std::string name;
 };
 
+// A file of the game directory, and its name in upper case.
+struct GameFile
+{
+    std::string name;
+    std::string key;
+};
+
+Outcome readGame(const std::string &game, std::vector<GameFile> &files)
+{
+    return forEachEntry(game, [&](std::string_view name, EntryKind kind) {
+        if (kind == EntryKind::File) {
+            files.push_back({std::string(name), platform::upper(name)});
+        }
+    });
+}
+
 // The game files whose names match, in any letter case, a file of the folder; in the order
 // of comparing each folder file in turn with every game file in the game list's order.
-Outcome findMatches(const FileList &folder, const std::string &game, std::vector<Match> &matches)
+std::vector<Match> findMatches(const FileList &folder, const std::vector<GameFile> &game)
 {
     std::unordered_map<std::string, int> folderByUpper;
     folderByUpper.reserve(std::size_t(folder.count()));
     for (int i = 0, n = folder.count(); i < n; ++i) {
         folderByUpper.try_emplace(platform::upper(folder.entry(i)), i);
     }
-    std::string key;
-    const Outcome failed = forEachEntry(game, [&](std::string_view name, EntryKind kind) {
-        if (kind != EntryKind::File) {
-            return;
+    std::vector<Match> matches;
+    for (const GameFile &file : game) {
+        if (const auto found = folderByUpper.find(file.key); found != folderByUpper.end()) {
+            matches.push_back({found->second, file.name});
         }
-        platform::upper(name, key);
-        if (const auto found = folderByUpper.find(key); found != folderByUpper.end()) {
-            matches.push_back({found->second, std::string(name)});
-        }
-    });
+    }
     // Names that differ only in letter case: the game's list sorts them by their bytes.
     std::sort(matches.begin(), matches.end(), [](const Match &a, const Match &b) {
         return a.folderIndex != b.folderIndex ? a.folderIndex < b.folderIndex : a.name < b.name;
     });
-    return failed;
+    return matches;
 }
 
 QString deleteAction()
@@ -89,12 +102,10 @@ QString deletedSoFar(std::size_t deleted, std::size_t count)
 // while one of them may not be: a read-only one, or on Windows a hidden or system one.
 // Files are looked at and deleted by their names in the game directory, as the system's own
 // tools do.
-Outcome deleteMatches(const FileList &folder, const std::string &game, const Progress &progress)
+Outcome deleteMatches(const FileList &folder, const std::string &game,
+                      const std::vector<GameFile> &gameFiles, const Progress &progress)
 {
-    std::vector<Match> matches;
-    if (Outcome failed = findMatches(folder, game, matches)) {
-        return failed;
-    }
+    const std::vector<Match> matches = findMatches(folder, gameFiles);
     const platform::Folder gameFolder(game);
     if (gameFolder.error()) {
         return failure(QCoreApplication::translate("Kestro", "open"), game, gameFolder.error());
@@ -152,6 +163,18 @@ Outcome deleteMatches(const FileList &folder, const std::string &game, const Pro
 Outcome List1_Click(Form &form, const Progress &progress)
 {
     form.tempname = form.File1.path();
+    // The game directory is read once, on another thread while the file list reads the folder:
+    // both may hold many files. The hidden game list is read again by the next Load, before it
+    // uses its names.
+    std::vector<GameFile> gameFiles;
+    Outcome gameUnread;
+    const auto read = [&, game = form.EAWFile.path()] { gameUnread = readGame(game, gameFiles); };
+    std::jthread reading;
+    try {
+        reading = std::jthread(read);
+    } catch (const std::system_error &) {
+        read(); // the system has no thread to give
+    }
     if (Outcome failed = form.File1.setPath(form.List1.item(form.List1.selectedIndex()))) {
         return failed;
     }
@@ -165,9 +188,11 @@ Outcome List1_Click(Form &form, const Progress &progress)
             Failure{QCoreApplication::translate("Kestro", "remove"), form.File1.path(),
                     gameItself(), QCoreApplication::translate("Kestro", "Nothing was deleted.")};
     } else {
-        // The game directory is read here, once; the hidden game list is read again by the
-        // next Load, before it uses its names.
-        failed = deleteMatches(form.File1, form.EAWFile.path(), progress);
+        if (reading.joinable()) {
+            reading.join();
+        }
+        failed = gameUnread ? std::move(gameUnread)
+                            : deleteMatches(form.File1, form.EAWFile.path(), gameFiles, progress);
     }
     if (!failed) {
         form.List1.removeItem(form.List1.selectedIndex());
