@@ -21,8 +21,8 @@ private Q_SLOTS:
         POSIX_ONLY("two names that differ only in letter case, links, modes, line breaks in names");
         Messages messages;
         TestDir start;
-        start.make({"a/readme.txt=add-on readme", "a/A.TXT=upper", "outside.dat=outside",
-                    "EAW/STRASSE.TXT=game", "EAW/É.TXT=game"});
+        start.make({"a/readme.txt=add-on readme", "a/A.TXT=upper", "a/Eaw.ini=add-on ini",
+                    "outside.dat=outside", "EAW/STRASSE.TXT=game", "EAW/É.TXT=game"});
         start.make({"EAW/eaw.ini", "EAW/EAW.INI", "EAW/x.txt", "a/x.txt", "a/ro.dat", "a/link.dat",
                     "a/.hidden", "a/sub/inner.txt", "a/a.txt", "a/straße.txt", "a/é.txt", "empty/",
                     "EAW/link.dat -> ../outside.dat", "line\nbreak/x", "carriage\rreturn/x",
@@ -45,15 +45,18 @@ private Q_SLOTS:
         click(*window, start.path("a"));
         // Files only, by name in any letter case, then by bytes; no hidden file, no folder, and
         // nothing a copy could not read like a file: a FIFO, a device, a broken link.
-        QCOMPARE(listed(*window->File1), (Names{"A.TXT", "a.txt", "link.dat", "readme.txt",
-                                                "ro.dat", "straße.txt", "x.txt", "é.txt"}));
+        QCOMPARE(listed(*window->File1),
+                 (Names{"A.TXT", "a.txt", "Eaw.ini", "link.dat", "readme.txt", "ro.dat",
+                        "straße.txt", "x.txt", "é.txt"}));
         clickLoad(*window);
-        // README.TXT keeps the game's spelling; no hidden file, nothing from the subfolder.
+        // README.TXT keeps the game's spelling, and of two spellings the game list's first is
+        // written; no hidden file, nothing from the subfolder.
         const Names loaded{".kestro-2024-05", "A.TXT",   "EAW.INI",  "README.TXT",
                            "STRASSE.TXT",     "eaw.ini", "link.dat", "ro.dat",
                            "straße.txt",      "x.txt",   "É.TXT"};
         QCOMPARE(start.names("EAW"), loaded);
         QCOMPARE(start.read("EAW/README.TXT"), "add-on readme");
+        QCOMPARE(start.read("EAW/EAW.INI") + '|' + start.read("EAW/eaw.ini"), "add-on ini|");
         QCOMPARE(start.read("EAW/STRASSE.TXT") + start.read("EAW/A.TXT") + start.read("EAW/É.TXT"),
                  "game");
         QVERIFY(fs::last_write_time(start.path("EAW/x.txt")) == time);
@@ -63,12 +66,12 @@ private Q_SLOTS:
 
         window->Command1->setFocus();
         QTest::keyClick(window->Command1, Qt::Key_Return);
-        // The progress moves on as each file takes its place, up to all eight.
+        // The progress moves on as each file takes its place, up to all nine.
         std::vector<std::size_t> told{0};
         QVERIFY(!Command1_Click(window->form, [&](std::size_t done, std::size_t) {
             done == told.back() ? void() : told.push_back(done);
         }));
-        QCOMPARE(told, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+        QCOMPARE(told, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
         click(*window, start.path("empty"));
         clickLoad(*window);
         for (const std::string folder : {"line\nbreak", "carriage\rreturn"}) {
@@ -100,8 +103,7 @@ private Q_SLOTS:
         QVERIFY(click(*window, start.path("sub/other")));
         QVERIFY(!click(*window, start.path("sub/gone")));
         QCOMPARE(messages.take(), gone);
-        QCOMPARE(start.names("EAW"),
-                 (Names{".kestro-2024-05", "EAW.INI", "STRASSE.TXT", "eaw.ini"}));
+        QCOMPARE(start.names("EAW"), (Names{".kestro-2024-05", "STRASSE.TXT"}));
     }
 
     // A click on a loaded folder deletes the game files named like its files in any letter
@@ -153,6 +155,12 @@ private Q_SLOTS:
         QVERIFY(fs::exists(start.path("EAW/outside.txt")) &&
                 !fs::exists(start.path("EAW/old.txt")));
         QCOMPARE(start.read("FoldersLoaded.txt"), lines(start, {""}));
+
+        // A game directory that went away is told, and the folder stays listed.
+        fs::rename(fsPath(start.path("EAW")), fsPath(start.path("away")));
+        clickRow(window->List1, 0);
+        QVERIFY(messages.take().startsWith(u"Cannot open \""_s + start.qpath("EAW") + u"\": "_s));
+        QCOMPARE(window->List1->count(), 1);
     }
 
     // The game directory, and the start directory, under any name (a link, a linked parent, a
