@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <cstdint>
 
 Outcome forEachEntry(const std::string &directory,
                      const std::function<void(std::string_view name, EntryKind kind)> &visit,
@@ -68,17 +69,28 @@ void sortNames(std::vector<std::string> &names)
         keys += key;
         ends.push_back(keys.size());
     }
+    // Each key's first eight bytes as one number, which orders most keys without a look at
+    // the rest.
     struct Entry
     {
+        std::uint64_t head;
         std::string_view key;
         std::size_t index;
     };
     std::vector<Entry> entries;
     entries.reserve(names.size());
     for (std::size_t i = 0, start = 0; i < names.size(); start = ends[i++]) {
-        entries.push_back({std::string_view(keys).substr(start, ends[i] - start), i});
+        const std::string_view key = std::string_view(keys).substr(start, ends[i] - start);
+        std::uint64_t head = 0;
+        for (std::size_t byte = 0; byte < 8; ++byte) {
+            head = head << 8 | (byte < key.size() ? static_cast<unsigned char>(key[byte]) : 0);
+        }
+        entries.push_back({head, key, i});
     }
     std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
+        if (a.head != b.head) {
+            return a.head < b.head;
+        }
         const int byKey = a.key.compare(b.key);
         return byKey != 0 ? byKey < 0 : names[a.index] < names[b.index];
     });
