@@ -47,18 +47,27 @@ Outcome readGame(const std::string &game, std::vector<GameFile> &files)
     });
 }
 
+// The index of each of the folder's files by its name in upper case: the first, of names that
+// differ only in letter case.
+using FolderNames = std::unordered_map<std::string, int>;
+
+FolderNames folderNames(const FileList &folder)
+{
+    FolderNames byUpper;
+    byUpper.reserve(std::size_t(folder.count()));
+    for (int i = 0, n = folder.count(); i < n; ++i) {
+        byUpper.try_emplace(platform::upper(folder.entry(i)), i);
+    }
+    return byUpper;
+}
+
 // The game files whose names match, in any letter case, a file of the folder; in the order
 // of comparing each folder file in turn with every game file in the game list's order.
-std::vector<Match> findMatches(const FileList &folder, const std::vector<GameFile> &game)
+std::vector<Match> findMatches(const FolderNames &folder, const std::vector<GameFile> &game)
 {
-    std::unordered_map<std::string, int> folderByUpper;
-    folderByUpper.reserve(std::size_t(folder.count()));
-    for (int i = 0, n = folder.count(); i < n; ++i) {
-        folderByUpper.try_emplace(platform::upper(folder.entry(i)), i);
-    }
     std::vector<Match> matches;
     for (const GameFile &file : game) {
-        if (const auto found = folderByUpper.find(file.key); found != folderByUpper.end()) {
+        if (const auto found = folder.find(file.key); found != folder.end()) {
             matches.push_back({found->second, file.name});
         }
     }
@@ -102,7 +111,7 @@ QString deletedSoFar(std::size_t deleted, std::size_t count)
 // while one of them may not be: a read-only one, or on Windows a hidden or system one.
 // Files are looked at and deleted by their names in the game directory, as the system's own
 // tools do.
-Outcome deleteMatches(const FileList &folder, const std::string &game,
+Outcome deleteMatches(const FolderNames &folder, const std::string &game,
                       const std::vector<GameFile> &gameFiles, const Progress &progress)
 {
     const std::vector<Match> matches = findMatches(folder, gameFiles);
@@ -188,11 +197,12 @@ Outcome List1_Click(Form &form, const Progress &progress)
             Failure{QCoreApplication::translate("Kestro", "remove"), form.File1.path(),
                     gameItself(), QCoreApplication::translate("Kestro", "Nothing was deleted.")};
     } else {
+        const FolderNames folder = folderNames(form.File1); // while the game is read
         if (reading.joinable()) {
             reading.join();
         }
         failed = gameUnread ? std::move(gameUnread)
-                            : deleteMatches(form.File1, form.EAWFile.path(), gameFiles, progress);
+                            : deleteMatches(folder, form.EAWFile.path(), gameFiles, progress);
     }
     if (!failed) {
         form.List1.removeItem(form.List1.selectedIndex());
