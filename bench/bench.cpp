@@ -156,7 +156,7 @@ private:
     // What a click on a subdirectory of the start directory in the directory list does.
     void choose(const std::string &directory);
     // Empties a directory. The old files of a copy of many files are moved aside, and only
-    // deleted once both contenders are done, for the reason given at race().
+    // deleted when the bench ends, for the reason given at race().
     void empty(const std::string &directory, bool moveAside);
     void fillGame(const std::string &directory);
     // Puts `others` files of no add-on into a directory, and takes out what a copy of `folder`
@@ -292,10 +292,11 @@ std::vector<double> Bench::load(const std::string &folder, std::size_t files, in
         countFiles(copy) != files + std::size_t(others)) {
         fail("a copy of " + folder + " is missing files");
     }
-    empty(game_, false);
+    // Moved aside, not deleted: the rows after this one would create their files among
+    // thousands of inodes freed a moment ago.
+    empty(game_, true);
     writeFile(game_ + "/eaw.ini", "", 0);
-    fs::remove_all(copy);
-    fs::remove_all(root_ + "/aside");
+    empty(copy, true);
     return times;
 }
 
