@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "FoldersLoaded.txt" and copying, on real files.
+#include "core/directory.h"
 #include "core/filecopy.h"
 #include "core/loadedfolders.h"
 #include "core/temporary.h"
@@ -68,6 +69,16 @@ private Q_SLOTS:
         QVERIFY(matchesPattern("a?c", "aéc") && matchesPattern("?", "\U0001F600"));
         QVERIFY(!matchesPattern("a??c", "aéc") && !matchesPattern("a?c", "ac"));
         QVERIFY(matchesPattern("*.*", "readme") && !matchesPattern("*.", "a.b"));
+    }
+
+    // Names sort by their upper case, a name before the longer ones it begins, then by bytes.
+    void sortOrder()
+    {
+        Names names{"b", "ab", "a.txt",     "A",     "longname.dat",
+                    "a", "é",  "longnamez", "A.TXT", "longname"};
+        sortNames(names);
+        QCOMPARE(names, (Names{"A", "a", "A.TXT", "a.txt", "ab", "b", "longname", "longname.dat",
+                               "longnamez", "é"}));
     }
 
     void installed_data()
